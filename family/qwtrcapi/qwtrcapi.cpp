@@ -1,0 +1,97 @@
+// Stand-in for the product family's common trace library: one readable line
+// per record, appended to "<identity>.trc" in the trace directory.
+#include "qwtrcapi.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+const DWORD OPEN_MAGIC = 0x51575452;  // "QWTR"
+
+// What the library keeps in the caller's context.
+struct TraceContext {
+    DWORD dwMagic;
+    char szIdentity[QWTRC_IDENTITY_SIZE + 1];
+};
+static_assert(sizeof(TraceContext) <= QWTRC_CONTEXT_SIZE, "context too small");
+
+// "<Install>\trace" of the product when it is registered, else the temporary
+// directory.
+std::string TraceDirectory()
+{
+    char szPath[MAX_PATH + 1] = {};
+    DWORD dwSize = MAX_PATH;
+    HKEY hKey = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Kelvane\\Brannoc\\CurrentVersion\\Zorat", 0,
+                      KEY_READ, &hKey) == ERROR_SUCCESS) {
+        LONG lResult = RegQueryValueExA(hKey, "Install", nullptr, nullptr,
+                                        reinterpret_cast<BYTE*>(szPath), &dwSize);
+        RegCloseKey(hKey);
+        if (lResult == ERROR_SUCCESS && szPath[0]) {
+            std::string dir = std::string(szPath) + "\\trace";
+            CreateDirectoryA(dir.c_str(), nullptr);
+            return dir;
+        }
+    }
+    GetTempPathA(sizeof(szPath), szPath);
+    std::string dir = szPath;
+    if (!dir.empty() && dir.back() == '\\') dir.pop_back();
+    return dir;
+}
+
+TraceContext* ContextOf(void* context) { return static_cast<TraceContext*>(context); }
+
+}  // namespace
+
+extern "C" int __cdecl QwTrcOpen(void* context, DWORD /*mode*/, const char* identity)
+{
+    if (!context || !identity || !identity[0]) return 0;
+    TraceContext* pContext = ContextOf(context);
+    memset(pContext, 0, sizeof(*pContext));
+    strncpy(pContext->szIdentity, identity, QWTRC_IDENTITY_SIZE);
+    pContext->dwMagic = OPEN_MAGIC;
+    return 1;
+}
+
+extern "C" int __cdecl QwTrcWrite(void* context, int /*reserved*/, int level,
+                                  const char* sourceName, int line, int /*kind*/,
+                                  int textLength, DWORD processId, DWORD threadId,
+                                  const char* text)
+{
+    TraceContext* pContext = ContextOf(context);
+    if (!pContext || pContext->dwMagic != OPEN_MAGIC || !text || textLength < 0) return 0;
+
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    char szHead[160];
+    snprintf(szHead, sizeof(szHead), "%04u/%02u/%02u %02u:%02u:%02u.%03u pid=%lu tid=%lu %s %s(%d) ",
+             now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond,
+             now.wMilliseconds, static_cast<unsigned long>(processId),
+             static_cast<unsigned long>(threadId), level == QWTRC_LEVEL_INFO ? "INF" : "ERR",
+             sourceName ? sourceName : "", line);
+    std::string record = szHead;
+    // One record, one line: line breaks inside a message become blanks.
+    for (int i = 0; i < textLength; ++i)
+        record += (text[i] == '\r' || text[i] == '\n') ? ' ' : text[i];
+    record += "\r\n";
+
+    std::string path = TraceDirectory() + "\\" + pContext->szIdentity + ".trc";
+    HANDLE hFile = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                               nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE) return 0;
+    DWORD dwWritten = 0;
+    BOOL bOk = WriteFile(hFile, record.data(), static_cast<DWORD>(record.size()), &dwWritten,
+                         nullptr);
+    CloseHandle(hFile);
+    return bOk ? 1 : 0;
+}
+
+extern "C" int __cdecl QwTrcClose(void* context, int /*reserved*/)
+{
+    TraceContext* pContext = ContextOf(context);
+    if (!pContext || pContext->dwMagic != OPEN_MAGIC) return 0;
+    pContext->dwMagic = 0;
+    return 1;
+}

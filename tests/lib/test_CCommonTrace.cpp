@@ -1,0 +1,111 @@
+#include <gtest/gtest.h>
+
+#include "CBase.h"
+#include "CCommonTrace.h"
+#include "TestSupport.h"
+
+using namespace testing_support;
+
+namespace {
+
+class CCommonTraceTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        registry.SetString(PRODUCT_KEY, "DM Language", "ENGLISH");
+        registry.SetString(ZORAT_KEY, "Install", install.Path());
+    }
+    void TearDown() override { CloseCommonTrace(&slot); }
+
+    std::string TraceOf(const char* pszIdentity) const
+    {
+        return ReadWholeFile(install.Path() + "\\trace\\" + pszIdentity + ".trc");
+    }
+
+    ScopedProductRegistry registry;
+    ScopedTempDir install;
+    CCommonTrace* slot = nullptr;
+};
+
+TEST_F(CCommonTraceTest, ReportsReachTheTraceFileThroughTheOrdinals)
+{
+    ASSERT_EQ(1, OpenCommonTrace("trovesv", &slot));
+    ASSERT_NE(nullptr, slot);
+    EXPECT_EQ(slot, CCommonTrace::Current());
+
+    CBase base;
+    const std::string error = base.ErrorTrace("..\\..\\src\\CRegistry", 60, 0xC00003DE, "e");
+    const std::string warning = base.WarningTrace("..\\..\\src\\CSem", 61, 0xC00003DE, "w");
+    const std::string info = base.InfoTrace("..\\..\\src\\CSem", 62, 0x4000005B, "i");
+
+    char szIds[64];
+    snprintf(szIds, sizeof(szIds), " pid=%lu tid=%lu ", GetCurrentProcessId(),
+             GetCurrentThreadId());
+    const std::string trace = TraceOf("trovesv");
+    EXPECT_NE(std::string::npos, trace.find(szIds + std::string("ERR CRegistry(60) ") + error +
+                                            "\r\n"))
+        << trace;
+    EXPECT_NE(std::string::npos, trace.find(szIds + std::string("ERR CSem(61) ") + warning))
+        << trace;
+    EXPECT_NE(std::string::npos, trace.find(szIds + std::string("INF CSem(62) ") + info))
+        << trace;
+}
+
+TEST_F(CCommonTraceTest, SecondOpenOnAFilledSlotKeepsTheClient)
+{
+    ASSERT_EQ(1, OpenCommonTrace("first", &slot));
+    CCommonTrace* first = slot;
+    EXPECT_EQ(1, OpenCommonTrace("second", &slot));
+    EXPECT_EQ(first, slot);
+
+    CBase().InfoTrace("x", 1, 0x4000005B, "still first");
+    EXPECT_NE(std::string::npos, TraceOf("first").find("still first"));
+    EXPECT_EQ("", TraceOf("second"));
+}
+
+TEST_F(CCommonTraceTest, NothingIsWrittenAfterClose)
+{
+    ASSERT_EQ(1, OpenCommonTrace("closing", &slot));
+    CBase base;
+    base.InfoTrace("x", 1, 0x4000005B, "open");
+    CloseCommonTrace(&slot);
+    EXPECT_EQ(nullptr, slot);
+    EXPECT_EQ(nullptr, CCommonTrace::Current());
+
+    const std::string before = TraceOf("closing");
+    const std::string text = base.InfoTrace("x", 2, 0x4000005B, "closed");
+    EXPECT_NE(std::string::npos, text.find("closed"));  // still formatted and kept
+    EXPECT_EQ(before, TraceOf("closing"));
+    CloseCommonTrace(&slot);  // an empty slot is fine
+}
+
+TEST_F(CCommonTraceTest, IdentityDefaultsAndIsCutAtTwentyCharacters)
+{
+    ASSERT_EQ(1, OpenCommonTrace(nullptr, &slot));
+    CBase().InfoTrace("x", 1, 0x4000005B, "default");
+    EXPECT_NE(std::string::npos, TraceOf("zorat").find("default"));
+    CloseCommonTrace(&slot);
+
+    ASSERT_EQ(1, OpenCommonTrace("abcdefghijklmnopqrstuvwxyz", &slot));
+    CBase().InfoTrace("x", 1, 0x4000005B, "long");
+    EXPECT_NE(std::string::npos, TraceOf("abcdefghijklmnopqrst").find("long"));
+}
+
+TEST_F(CCommonTraceTest, FailedOpenLeavesNoClient)
+{
+    // The trace library refuses an empty identity.
+    EXPECT_EQ(0, OpenCommonTrace("", &slot));
+    EXPECT_EQ(nullptr, slot);
+    EXPECT_EQ(nullptr, CCommonTrace::Current());
+}
+
+TEST_F(CCommonTraceTest, ClientOpensOnlyOnce)
+{
+    CCommonTrace client;
+    EXPECT_EQ(1, client.Open("once", QWTRC_OPEN_MODE));
+    EXPECT_EQ(0, client.Open("once", QWTRC_OPEN_MODE));
+    EXPECT_EQ(1, client.Close());
+    EXPECT_EQ(0, client.Close());
+}
+
+}  // namespace
