@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs what building and testing need on Debian 12, only what is missing:
+# the MinGW-w64 cross compilers, CMake, GoogleTest's sources, Wine (64-bit)
+# and the Japanese locale that Wine's code page 932 runs need.
+set -euo pipefail
+
+packages=(cmake make g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools
+          binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 wine wine64 googletest locales)
+
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$package")
+    fi
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "setup: installing ${missing[*]}"
+    as_root apt-get update
+    as_root env DEBIAN_FRONTEND=noninteractive \
+        apt-get install -y --no-install-recommends "${missing[@]}"
+else
+    echo "setup: all packages present"
+fi
+
+if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
+    echo "setup: generating the ja_JP.UTF-8 locale"
+    as_root localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
+fi
