@@ -44,6 +44,13 @@ public:
                         const char* s3 = nullptr, const char* s4 = nullptr,
                         const char* s5 = nullptr);
 
+    // ErrorTrace, then throw the report text: how an operation that cannot go
+    // on ends.
+    [[noreturn]] void ThrowError(const char* pszSourcePath, int nLine, DWORD dwMessageId,
+                                 const char* s1 = nullptr, const char* s2 = nullptr,
+                                 const char* s3 = nullptr, const char* s4 = nullptr,
+                                 const char* s5 = nullptr);
+
     void OutputToCommonTrace(int nSeverity, const char* pszSourceName, int nLine,
                              DWORD dwMessageId, const char* pszText);
     int OutputToSystemLog(WORD wType, const char* pszSourcePath, int nLine, DWORD dwEventId,
@@ -68,13 +75,6 @@ public:
     static int GetLanguageMode();
 
 protected:
-    // ErrorTrace, then throw the report text: how an operation that cannot go
-    // on ends.
-    [[noreturn]] void ThrowError(const char* pszSourcePath, int nLine, DWORD dwMessageId,
-                                 const char* s1 = nullptr, const char* s2 = nullptr,
-                                 const char* s3 = nullptr, const char* s4 = nullptr,
-                                 const char* s5 = nullptr);
-
     char m_szMessage[MESSAGE_BUFFER_SIZE];
     char m_szInfoText[MESSAGE_BUFFER_SIZE];
     char m_szWarnText[MESSAGE_BUFFER_SIZE];

@@ -47,10 +47,14 @@ struct CloseHandleCloser { void operator()(HANDLE h) const { ::CloseHandle(h); }
 struct RegCloseKeyCloser { void operator()(HKEY h) const { ::RegCloseKey(h); } };
 struct FreeLibraryCloser { void operator()(HMODULE h) const { ::FreeLibrary(h); } };
 struct LocalFreeCloser { void operator()(void* p) const { ::LocalFree(p); } };
+struct FindCloseCloser { void operator()(HANDLE h) const { ::FindClose(h); } };
 struct DeregisterEventSourceCloser { void operator()(HANDLE h) const { ::DeregisterEventSource(h); } };
 
 using UniqueHandle = UniqueHandleOf<HANDLE, CloseHandleCloser>;
 using UniqueHKey = UniqueHandleOf<HKEY, RegCloseKeyCloser>;
 using UniqueModule = UniqueHandleOf<HMODULE, FreeLibraryCloser>;
 using UniqueLocalMem = UniqueHandleOf<void*, LocalFreeCloser>;
+// Holds a search only once FindFirstFile succeeded (its failure value is
+// INVALID_HANDLE_VALUE, not NULL).
+using UniqueFind = UniqueHandleOf<HANDLE, FindCloseCloser>;
 using UniqueEventSource = UniqueHandleOf<HANDLE, DeregisterEventSourceCloser>;

@@ -1,0 +1,156 @@
+#include "CCheckData.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "CReportException.h"
+
+namespace {
+
+const char SOURCE_FILE[] = "..\\..\\src\\CCheckData";
+const int SWITCH_ERROR_SIZE = 4096;
+
+bool IsSingleByte(unsigned char c) { return !IsDBCSLeadByte(c); }
+bool IsAsciiAlnum(unsigned char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+}  // namespace
+
+CCheckData::CCheckData() : m_dwThreadId(0), m_nRedirectOff(0), m_nWow64(0)
+{
+    char szWindows[1025] = {};
+    if (GetWindowsDirectoryA(szWindows, sizeof(szWindows)) == 0) {
+        const DWORD dwError = GetLastError();
+        ThrowError(SOURCE_FILE, __LINE__, 0xC00002E1, szWindows, GetSystemErrorText(dwError));
+    }
+    m_strSystemPrefix = std::string(szWindows) + "\\system32\\";
+}
+
+CCheckData::~CCheckData()
+{
+    if (m_nRedirectOff == 1 && GetThreadRedirect(m_dwThreadId) == 0) {
+        char szError[SWITCH_ERROR_SIZE];
+        if (m_pWin64->RedirectOn(szError, sizeof(szError))) {
+            m_nRedirectOff = 0;
+            SetThreadRedirect(m_dwThreadId, 1);
+        }
+    }
+}
+
+int CCheckData::IsNumeric(const char* pszText)
+{
+    if (!*pszText) return 0;
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(pszText); *p; ++p)
+        if (!IsSingleByte(*p) || *p < '0' || *p > '9') return 0;
+    return 1;
+}
+
+int CCheckData::IsValidName(const char* pszText)
+{
+    static const char REFUSED[] = " _\\/:,;*?\"<>|";
+    const size_t nLength = strlen(pszText);
+    for (size_t i = 0; i < nLength; ++i) {
+        const unsigned char c = static_cast<unsigned char>(pszText[i]);
+        if (!IsSingleByte(c)) return 0;
+        if (IsAsciiAlnum(c)) continue;
+        if (i == 0 || i == nLength - 1 || strchr(REFUSED, c)) return 0;
+    }
+    return 1;
+}
+
+int CCheckData::IsAlnumHyphen(const char* pszText)
+{
+    const size_t nLength = strlen(pszText);
+    for (size_t i = 0; i < nLength; ++i) {
+        const unsigned char c = static_cast<unsigned char>(pszText[i]);
+        if (!IsSingleByte(c)) return 0;
+        if (IsAsciiAlnum(c)) continue;
+        if (c != '-' || i == 0 || i == nLength - 1) return 0;
+    }
+    return 1;
+}
+
+int CCheckData::CheckLength(const char* pszText, int nMinimum, int nMaximum)
+{
+    const int nLength = static_cast<int>(strlen(pszText));
+    return nMinimum <= nLength && nLength <= nMaximum ? 1 : 0;
+}
+
+int CCheckData::CheckRange(int nValue, int nMinimum, int nMaximum)
+{
+    return nMinimum <= nValue && nValue <= nMaximum ? 1 : 0;
+}
+
+int CCheckData::IsSystem32Path(const char* pszPath) const
+{
+    return strncmp(pszPath, m_strSystemPrefix.c_str(), m_strSystemPrefix.size()) == 0 ? 1 : 0;
+}
+
+void CCheckData::SwitchRedirectionOff()
+{
+    char szError[SWITCH_ERROR_SIZE] = {};
+    m_dwThreadId = GetObjThreadID();
+    if (!m_pWin64->RedirectOff(szError, sizeof(szError))) throw CReportException(szError);
+    m_nRedirectOff = 1;
+    SetThreadRedirect(m_dwThreadId, 0);
+}
+
+void CCheckData::SwitchRedirectionOn()
+{
+    if (m_nRedirectOff != 1) return;
+    char szError[SWITCH_ERROR_SIZE] = {};
+    if (!m_pWin64->RedirectOn(szError, sizeof(szError))) throw CReportException(szError);
+    m_nRedirectOff = 0;
+    SetThreadRedirect(m_dwThreadId, 1);
+}
+
+// On a failure path: the failure being reported matters more than a switch
+// that fails as well.
+void CCheckData::RestoreRedirectionQuietly()
+{
+    try {
+        SwitchRedirectionOn();
+    } catch (const CReportException&) {
+    }
+}
+
+int CCheckData::CheckFileExist(const char* pszPath, int nMode)
+{
+    if (!m_pWin64) m_pWin64.reset(new CWin64Process);
+
+    const bool bSystemPath = IsSystem32Path(pszPath) == 1;
+    if (bSystemPath) {
+        char szError[SWITCH_ERROR_SIZE] = {};
+        if (!m_pWin64->IsWow64(szError, sizeof(szError), &m_nWow64))
+            throw CReportException(szError);
+        if (m_nWow64 == 1) SwitchRedirectionOff();
+    }
+
+    struct _stat64 status;
+    if (_stat64(pszPath, &status) != 0) {
+        const int nErrno = errno;
+        if (nErrno == ENOENT) {
+            SwitchRedirectionOn();
+            return 0;
+        }
+        RestoreRedirectionQuietly();
+        ThrowError(SOURCE_FILE, __LINE__, 0xC00002E1, pszPath, strerror(nErrno));
+    }
+    SwitchRedirectionOn();
+
+    if (bSystemPath && m_nWow64 == 1) SwitchRedirectionOff();
+    const DWORD dwAttributes = GetFileAttributesA(pszPath);
+    if (dwAttributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD dwError = GetLastError();
+        RestoreRedirectionQuietly();
+        ThrowError(SOURCE_FILE, __LINE__, 0xC00002E1, pszPath, GetSystemErrorText(dwError));
+    }
+    SwitchRedirectionOn();
+
+    const bool bDirectory = (dwAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    return (nMode == CHECK_MODE_FILE ? !bDirectory : bDirectory) ? 1 : 0;
+}

@@ -1,0 +1,40 @@
+#pragma once
+#include <memory>
+#include <string>
+
+#include "CBase.h"
+#include "CWin64Process.h"
+
+#define CHECK_MODE_FILE 1
+#define CHECK_MODE_DIRECTORY 0
+
+// Validity checks of option values and the existence test for files and
+// directories, which reaches the real system directory on 64-bit Windows.
+class CCheckData : public virtual CBase {
+public:
+    CCheckData();
+    ~CCheckData() override;
+
+    static int IsNumeric(const char* pszText);
+    static int IsValidName(const char* pszText);
+    static int IsAlnumHyphen(const char* pszText);
+    static int CheckLength(const char* pszText, int nMinimum, int nMaximum);
+    static int CheckRange(int nValue, int nMinimum, int nMaximum);
+
+    // 1 when the path lies below "<Windows directory>\system32\".
+    int IsSystem32Path(const char* pszPath) const;
+    // 0 when nothing exists under the path; else, for CHECK_MODE_FILE, 1 for
+    // a file, and for other modes 1 for a directory. Throws on other failures.
+    int CheckFileExist(const char* pszPath, int nMode);
+
+private:
+    void SwitchRedirectionOff();
+    void SwitchRedirectionOn();
+    void RestoreRedirectionQuietly();
+
+    std::string m_strSystemPrefix;
+    DWORD m_dwThreadId;
+    int m_nRedirectOff;
+    int m_nWow64;
+    std::unique_ptr<CWin64Process> m_pWin64;
+};
