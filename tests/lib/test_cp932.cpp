@@ -4,6 +4,9 @@
 #include <cstring>
 
 #include "CBase.h"
+#include "CCheckData.h"
+#include "CConvertData.h"
+#include "CReportException.h"
 #include "TestSupport.h"
 
 using namespace testing_support;
@@ -75,6 +78,44 @@ TEST_F(CBaseCp932Test, LeadBytesCountedBackwards)
     EXPECT_EQ(1, CBase::IsLeadByteAt(szRun, szRun + 2));
     // Counting stops at the start given.
     EXPECT_EQ(1, CBase::IsLeadByteAt(szRun + 1, szRun + 1));
+}
+
+TEST_F(CBaseCp932Test, LeadBytesAreNoNameCharacters)
+{
+    EXPECT_EQ(0, CCheckData::IsNumeric("1\x82\x4F"));  // a double-byte digit
+    EXPECT_EQ(0, CCheckData::IsValidName("a\x83\x5C" "b"));
+    EXPECT_EQ(0, CCheckData::IsAlnumHyphen("a\x83\x5C" "b"));
+    // Single-byte katakana are single-byte characters, allowed inside a host name only.
+    EXPECT_EQ(1, CCheckData::IsValidName("a\xB1" "b"));
+    EXPECT_EQ(0, CCheckData::IsValidName("\xB1" "b"));
+    EXPECT_EQ(0, CCheckData::IsAlnumHyphen("a\xB1" "b"));
+}
+
+TEST_F(CBaseCp932Test, LongNamesSplitOnlyAtRealBackslashes)
+{
+    ScopedTempDir work;
+    char szWork[1025];
+    unsigned int nSize = sizeof(szWork);
+    CConvertData().ConvertLongName(work.Path().c_str(), szWork, &nSize);
+    // A directory whose name's second byte is 0x5C, and a file below it.
+    const std::string dir = std::string(szWork) + "\\\x83\x5C";
+    ASSERT_TRUE(CreateDirectoryA(dir.c_str(), nullptr));
+    const std::string file = dir + "\\\x95\x5C.log";  // another 0x5C second byte
+    CloseHandle(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+
+    char szOut[1025];
+    nSize = sizeof(szOut);
+    CConvertData().ConvertLongName(file.c_str(), szOut, &nSize);
+    EXPECT_EQ(file, szOut);
+
+    // A real trailing backslash still ends in an empty search name.
+    nSize = sizeof(szOut);
+    try {
+        CConvertData().ConvertLongName((dir + "\\").c_str(), szOut, &nSize);
+        FAIL() << "no exception";
+    } catch (const CReportException& e) {
+        EXPECT_NE(nullptr, strstr(e.what(), "Error ID=c00002d2.")) << e.what();
+    }
 }
 
 }  // namespace

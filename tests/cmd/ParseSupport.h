@@ -1,0 +1,79 @@
+#pragma once
+// Runs ParseCommandLine the way a program does and says what it threw, in the
+// fixed template's words (the tests run without a message file).
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "CBase.h"
+#include "CReportException.h"
+#include "TestSupport.h"
+#include "trovecmd.h"
+
+class ParseTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        registry.SetString(testing_support::PRODUCT_KEY, "DM Language", "ENGLISH");
+        registry.SetString(testing_support::ZORAT_KEY, "Install", empty.Path());
+        dir = archive.Path();
+    }
+
+    // "" when the command line is accepted; options then holds the result.
+    std::string Parse(const std::vector<std::string>& args)
+    {
+        std::vector<char*> argv = {const_cast<char*>("trove.exe")};
+        for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+        options = CommandOptions();
+        CBase record;
+        try {
+            ParseCommandLine(static_cast<int>(argv.size()), argv.data(), options, record);
+        } catch (const CReportException& e) {
+            return e.what();
+        }
+        return "";
+    }
+
+    // The report of message id at line tag with up to three inserts.
+    static std::string Report(DWORD id, int tag, const std::string& s1,
+                              const std::string& s2 = "(NULL)", const std::string& s3 = "(NULL)")
+    {
+        return testing_support::TemplateText(id, "trovecmd", tag,
+                                             s1 + "," + s2 + "," + s3 + ",(NULL),(NULL)");
+    }
+
+    static std::string Today()
+    {
+        SYSTEMTIME st;
+        GetLocalTime(&st);
+        char szDate[16];
+        snprintf(szDate, sizeof(szDate), "%04d%02d%02d", st.wYear, st.wMonth, st.wDay);
+        return szDate;
+    }
+
+    static std::string DaysFromToday(int nDays)
+    {
+        SYSTEMTIME st;
+        GetLocalTime(&st);
+        FILETIME ft;
+        SystemTimeToFileTime(&st, &ft);
+        ULARGE_INTEGER t;
+        t.LowPart = ft.dwLowDateTime;
+        t.HighPart = ft.dwHighDateTime;
+        t.QuadPart += static_cast<ULONGLONG>(static_cast<LONGLONG>(nDays) * 864000000000LL);
+        ft.dwLowDateTime = t.LowPart;
+        ft.dwHighDateTime = t.HighPart;
+        FileTimeToSystemTime(&ft, &st);
+        char szDate[16];
+        snprintf(szDate, sizeof(szDate), "%04d%02d%02d", st.wYear, st.wMonth, st.wDay);
+        return szDate;
+    }
+
+    testing_support::ScopedProductRegistry registry;
+    testing_support::ScopedTempDir empty;
+    testing_support::ScopedTempDir archive;
+    std::string dir;
+    CommandOptions options;
+};
