@@ -1,0 +1,75 @@
+// Windows Sockets 2 must come before windows.h.
+#include <winsock2.h>
+
+#include "CInfoCtl.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "CProductInfo.h"
+
+namespace {
+const char SOURCE_FILE[] = "..\\..\\src\\CInfoCtl";
+}
+
+CInfoCtl::CInfoCtl() : m_szHostName() {}
+
+void CInfoCtl::AcquireHostName()
+{
+    const int nAnswer = AskHostNameLibrary();
+    m_hNodeApi.reset();
+    if (nAnswer != 0) AskWindowsSockets();
+}
+
+// The library's answer, 1 when the library or its export is missing.
+int CInfoCtl::AskHostNameLibrary()
+{
+    char szInstall[PATH_BUFFER_SIZE];
+    DWORD dwSize = sizeof(szInstall);
+    CProductInfo(PRODUCT_KEYSTONE).GetInstallPath(szInstall, &dwSize);
+    char szLibrary[PATH_BUFFER_SIZE];
+    snprintf(szLibrary, sizeof(szLibrary), "%s\\Brannoc.DM\\bin\\nodeapi.dll", szInstall);
+    m_hNodeApi.reset(LoadLibraryA(szLibrary));
+
+    int nAnswer = 1;
+    int nDetail = 0;
+    if (m_hNodeApi) {
+        auto pfnGetHostname = reinterpret_cast<NdGetHostnameFn>(
+            reinterpret_cast<void*>(GetProcAddress(m_hNodeApi.get(), "NdGetHostname")));
+        if (pfnGetHostname) nAnswer = pfnGetHostname(m_szHostName, &nDetail);
+        m_szHostName[sizeof(m_szHostName) - 1] = '\0';
+    }
+    if (nAnswer != 0)
+        ErrorTrace(SOURCE_FILE, __LINE__, 0xC00003C1, std::to_string(nAnswer).c_str(),
+                   std::to_string(nDetail).c_str());
+    return nAnswer;
+}
+
+void CInfoCtl::AskWindowsSockets()
+{
+    WSADATA data;
+    const int nStartError = WSAStartup(MAKEWORD(1, 1), &data);
+    if (nStartError != 0)
+        ThrowError(SOURCE_FILE, __LINE__, 0xC000030E, "WSAStartup",
+                   GetSystemErrorText(static_cast<DWORD>(nStartError)));
+    if (gethostname(m_szHostName, sizeof(m_szHostName)) != 0) {
+        const int nError = WSAGetLastError();
+        WSACleanup();
+        ThrowError(SOURCE_FILE, __LINE__, 0xC0000399,
+                   GetSystemErrorText(static_cast<DWORD>(nError)));
+    }
+    if (WSACleanup() != 0)
+        ThrowError(SOURCE_FILE, __LINE__, 0xC000030D, "WSACleanup", m_szHostName,
+                   GetSystemErrorText(static_cast<DWORD>(WSAGetLastError())));
+}
+
+void CInfoCtl::GetOwnHostName(char* pszBuffer, DWORD* pdwSize)
+{
+    const size_t nLength = strlen(m_szHostName);
+    if (nLength >= *pdwSize)
+        ThrowError(SOURCE_FILE, __LINE__, 0xC00003DE, "GetOwnHostName()", "Not enough buffer",
+                   std::to_string(*pdwSize).c_str(), std::to_string(nLength).c_str());
+    memcpy(pszBuffer, m_szHostName, nLength + 1);
+    *pdwSize = static_cast<DWORD>(nLength);
+}

@@ -1,0 +1,96 @@
+#include <gtest/gtest.h>
+// Windows Sockets 2 before windows.h.
+#include <winsock2.h>
+
+#include "CCommonTrace.h"
+#include "CInfoCtl.h"
+#include "CReportException.h"
+#include "TestSupport.h"
+
+using namespace testing_support;
+
+namespace {
+
+std::string SocketsHostName()
+{
+    WSADATA data;
+    WSAStartup(MAKEWORD(1, 1), &data);
+    char szName[256] = {};
+    gethostname(szName, sizeof(szName));
+    WSACleanup();
+    return szName;
+}
+
+class CInfoCtlTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        registry.SetString(PRODUCT_KEY, "DM Language", "ENGLISH");
+        registry.SetString(ZORAT_KEY, "Install", install.Path());
+        registry.SetString(PRODUCT_KEY, "DM PathName", keystone.Path());
+        ASSERT_EQ(1, OpenCommonTrace("infotest", &trace));
+    }
+    void TearDown() override { CloseCommonTrace(&trace); }
+
+    std::string Trace() const { return ReadWholeFile(install.Path() + "\\trace\\infotest.trc"); }
+
+    ScopedProductRegistry registry;
+    ScopedTempDir install;
+    ScopedTempDir keystone;  // no host-name library below it
+    CCommonTrace* trace = nullptr;
+};
+
+TEST_F(CInfoCtlTest, WithoutLibraryTheNameComesFromWindowsSockets)
+{
+    CInfoCtl info;
+    info.AcquireHostName();
+    const std::string trace = Trace();
+    EXPECT_NE(std::string::npos, trace.find("Error ID=c00003c1."));
+    EXPECT_NE(std::string::npos, trace.find("(1,0,(NULL),(NULL),(NULL))")) << trace;
+
+    const std::string expected = SocketsHostName();
+    ASSERT_FALSE(expected.empty());
+    char szName[NODEAPI_HOSTNAME_SIZE];
+    DWORD dwSize = sizeof(szName);
+    info.GetOwnHostName(szName, &dwSize);
+    EXPECT_EQ(expected, szName);
+    EXPECT_EQ(expected.size(), dwSize);
+}
+
+TEST_F(CInfoCtlTest, CopyNeedsRoomForTheTerminator)
+{
+    CInfoCtl info;
+    info.AcquireHostName();
+    const std::string name = SocketsHostName();
+    char szName[NODEAPI_HOSTNAME_SIZE] = "untouched";
+    DWORD dwSize = static_cast<DWORD>(name.size());
+    try {
+        info.GetOwnHostName(szName, &dwSize);
+        FAIL() << "no exception";
+    } catch (const CReportException& e) {
+        const std::string size = std::to_string(name.size());
+        EXPECT_NE(nullptr, strstr(e.what(), ("(GetOwnHostName(),Not enough buffer," + size + "," +
+                                             size + ",(NULL))")
+                                                .c_str()))
+            << e.what();
+    }
+    EXPECT_STREQ("untouched", szName);
+    dwSize = static_cast<DWORD>(name.size() + 1);
+    info.GetOwnHostName(szName, &dwSize);
+    EXPECT_EQ(name, szName);
+    EXPECT_EQ(name.size(), dwSize);
+}
+
+TEST_F(CInfoCtlTest, SiblingProductMustBeInstalled)
+{
+    RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, PRODUCT_KEY, "DM PathName");
+    CInfoCtl info;
+    try {
+        info.AcquireHostName();
+        FAIL() << "no exception";
+    } catch (const CReportException& e) {
+        EXPECT_NE(nullptr, strstr(e.what(), ",DM PathName,2,(NULL))")) << e.what();
+    }
+}
+
+}  // namespace
