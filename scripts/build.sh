@@ -9,7 +9,7 @@ for arch in i686 x86_64; do
     tests=OFF
     [ "$arch" = x86_64 ] && tests=ON
     echo "build: configuring $arch"
-    cmake -S . -B "build/$arch" -DCMAKE_TOOLCHAIN_FILE="cmake/mingw-$arch.cmake" \
+    cmake --no-warn-unused-cli -S . -B "build/$arch" -DCMAKE_TOOLCHAIN_FILE="cmake/mingw-$arch.cmake" \
           -DCMAKE_BUILD_TYPE=Release -DTROVE_TESTS=$tests >/dev/null
     echo "build: building $arch"
     cmake --build "build/$arch" -j "$jobs"

@@ -27,7 +27,14 @@ else
     echo "setup: all packages present"
 fi
 
+# Listed in /etc/locale.gen, so that the locales package keeps it when it
+# regenerates the locales (as it does on its upgrades).
+if ! grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen; then
+    as_root sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+    grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen ||
+        echo 'ja_JP.UTF-8 UTF-8' | as_root tee -a /etc/locale.gen >/dev/null
+fi
 if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
     echo "setup: generating the ja_JP.UTF-8 locale"
-    as_root localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
+    as_root locale-gen
 fi
