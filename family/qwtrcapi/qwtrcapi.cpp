@@ -2,6 +2,8 @@
 // per record, appended to "<identity>.trc" in the trace directory.
 #include "qwtrcapi.h"
 
+#include "familycommon.h"
+
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -16,30 +18,6 @@ struct TraceContext {
     char szIdentity[QWTRC_IDENTITY_SIZE + 1];
 };
 static_assert(sizeof(TraceContext) <= QWTRC_CONTEXT_SIZE, "context too small");
-
-// "<Install>\trace" of the product when it is registered, else the temporary
-// directory.
-std::string TraceDirectory()
-{
-    char szPath[MAX_PATH + 1] = {};
-    DWORD dwSize = MAX_PATH;
-    HKEY hKey = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Kelvane\\Brannoc\\CurrentVersion\\Zorat", 0,
-                      KEY_READ, &hKey) == ERROR_SUCCESS) {
-        LONG lResult = RegQueryValueExA(hKey, "Install", nullptr, nullptr,
-                                        reinterpret_cast<BYTE*>(szPath), &dwSize);
-        RegCloseKey(hKey);
-        if (lResult == ERROR_SUCCESS && szPath[0]) {
-            std::string dir = std::string(szPath) + "\\trace";
-            CreateDirectoryA(dir.c_str(), nullptr);
-            return dir;
-        }
-    }
-    GetTempPathA(sizeof(szPath), szPath);
-    std::string dir = szPath;
-    if (!dir.empty() && dir.back() == '\\') dir.pop_back();
-    return dir;
-}
 
 TraceContext* ContextOf(void* context) { return static_cast<TraceContext*>(context); }
 
@@ -77,15 +55,8 @@ extern "C" int __cdecl QwTrcWrite(void* context, int /*reserved*/, int level,
         record += (text[i] == '\r' || text[i] == '\n') ? ' ' : text[i];
     record += "\r\n";
 
-    std::string path = TraceDirectory() + "\\" + pContext->szIdentity + ".trc";
-    HANDLE hFile = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                               nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (hFile == INVALID_HANDLE_VALUE) return 0;
-    DWORD dwWritten = 0;
-    BOOL bOk = WriteFile(hFile, record.data(), static_cast<DWORD>(record.size()), &dwWritten,
-                         nullptr);
-    CloseHandle(hFile);
-    return bOk ? 1 : 0;
+    std::string path = ProductDirectory("trace") + "\\" + pContext->szIdentity + ".trc";
+    return AppendToFile(path, record) ? 1 : 0;
 }
 
 extern "C" int __cdecl QwTrcClose(void* context, int /*reserved*/)
