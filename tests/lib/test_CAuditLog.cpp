@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <io.h>
-
 #include <cstdio>
 
 #include "CAuditLog.h"
@@ -12,37 +9,6 @@
 using namespace testing_support;
 
 namespace {
-
-// Standard output into a file for as long as it lives.
-class CapturedStdout {
-public:
-    explicit CapturedStdout(const std::string& path) : m_path(path)
-    {
-        fflush(stdout);
-        m_nSaved = _dup(1);
-        const int nFile = _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, 0600);
-        _dup2(nFile, 1);
-        _close(nFile);
-    }
-    ~CapturedStdout() { Restore(); }
-    std::string Text()
-    {
-        Restore();
-        return ReadWholeFile(m_path);
-    }
-
-private:
-    void Restore()
-    {
-        if (m_nSaved < 0) return;
-        fflush(stdout);
-        _dup2(m_nSaved, 1);
-        _close(m_nSaved);
-        m_nSaved = -1;
-    }
-    std::string m_path;
-    int m_nSaved = -1;
-};
 
 TEST(FormatNumberTest, ThreeStyles)
 {
@@ -70,6 +36,7 @@ protected:
     ScopedProductRegistry registry;
     ScopedTempDir install;
     ScopedTempDir keystone;
+    ScopedTempDir work;
     CCommonTrace* trace = nullptr;
 };
 
@@ -89,6 +56,91 @@ TEST_F(CAuditLogTest, WithoutLibraryTheConsoleEchoStillWorks)
     const std::string trace = Trace();
     EXPECT_NE(std::string::npos, trace.find("(Load library failed.,auvex.dll,")) << trace;
     EXPECT_EQ(trace.find("Error ID="), trace.rfind("Error ID=")) << "more than one report";
+}
+
+// With the audit-log library: records in <Install>\log\audit.log.
+class CAuditLogLibraryTest : public CAuditLogTest {
+protected:
+    void SetUp() override
+    {
+        CAuditLogTest::SetUp();
+        calls = keystone.Path() + "\\auvex-calls.txt";
+        SetEnvironmentVariableA("AUVEX_CALL_LOG", calls.c_str());
+    }
+    void UseLibrary(const char* pszFolder)
+    {
+        ASSERT_TRUE(SetDllDirectoryA((BuildDirectory() + "\\family\\" + pszFolder).c_str()));
+    }
+    std::string AuditLog() const { return ReadWholeFile(install.Path() + "\\log\\audit.log"); }
+
+    std::string calls;
+};
+
+TEST_F(CAuditLogLibraryTest, RecordsCarryHostAndIdentity)
+{
+    UseLibrary("auvex");
+    CopyInto(FamilyLibrary("nodeapi", "nodeapi.dll"), keystone.Path() + "\\Brannoc.DM\\bin");
+    char szComputer[MAX_COMPUTERNAME_LENGTH + 1];
+    DWORD dwLength = sizeof(szComputer);
+    ASSERT_TRUE(GetComputerNameA(szComputer, &dwLength));
+    {
+        CAuditLog audit("trovesv");
+        audit.WriteAuditLog("", "trovesave.exe", "-D C:\\a", "started", "B", AUDIT_CONSOLE_NONE);
+        audit.WriteAuditLog("", "trovesave.exe", "-D C:\\a", "copied", "S", AUDIT_CONSOLE_NONE);
+    }
+    const std::string log = AuditLog();
+    const std::string fields = std::string("\t") + szComputer + "\t" + szComputer +
+                               "\ttrovesv\tB\ttrovesave.exe\t-D C:\\a\t\tstarted\r\n";
+    EXPECT_NE(std::string::npos, log.find(fields)) << log;
+    EXPECT_NE(std::string::npos, log.find("\ttrovesv\tS\ttrovesave.exe\t-D C:\\a\t\tcopied\r\n"))
+        << log;
+    EXPECT_EQ("open\r\nwrite\r\nwrite\r\nclose\r\n", ReadWholeFile(calls));
+    EXPECT_EQ("", Trace());
+}
+
+TEST_F(CAuditLogLibraryTest, HostNameNotFoundLeavesBothHostFieldsEmpty)
+{
+    UseLibrary("auvex");
+    RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, PRODUCT_KEY, "DM PathName");
+    {
+        CAuditLog audit(nullptr);
+        audit.WriteAuditLog("", "troveload.exe", "-R C:\\r", "done", "S", AUDIT_CONSOLE_NONE);
+    }
+    EXPECT_NE(std::string::npos,
+              AuditLog().find("\t\t\tzorat\tS\ttroveload.exe\t-R C:\\r\t\tdone\r\n"))
+        << AuditLog();
+}
+
+TEST_F(CAuditLogLibraryTest, LogThatDoesNotOpenGetsNoFurtherCalls)
+{
+    UseLibrary("auvex");
+    SetEnvironmentVariableA("AUVEX_OPEN_RESULT", "5");
+    std::string out;
+    {
+        CAuditLog audit("trovesv");
+        CapturedStdout capture(work.Path() + "\\stdout.txt");
+        audit.WriteAuditLog("", "trovesave.exe", "", "echoed", "F", AUDIT_CONSOLE_STDOUT);
+        audit.CloseAuditLog();
+        out = capture.Text();
+    }
+    EXPECT_EQ("echoed\n", out);
+    EXPECT_EQ("open\r\n", ReadWholeFile(calls));
+    EXPECT_EQ("", AuditLog());
+}
+
+TEST_F(CAuditLogLibraryTest, MissingWriteExportUnloadsTheLibrary)
+{
+    UseLibrary("auvex-nowrite");
+    {
+        CAuditLog audit("trovesv");
+        EXPECT_EQ(nullptr, GetModuleHandleA("auvex.dll"));
+        audit.WriteAuditLog("", "trovesave.exe", "", "skipped", "S", AUDIT_CONSOLE_NONE);
+    }
+    const std::string trace = Trace();
+    EXPECT_NE(std::string::npos,
+              trace.find("(To getting address of function in dll failed.,Av_WriteAuditLog,"))
+        << trace;
+    EXPECT_EQ("", ReadWholeFile(calls));
 }
 
 }  // namespace

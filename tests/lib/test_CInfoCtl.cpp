@@ -94,3 +94,37 @@ TEST_F(CInfoCtlTest, SiblingProductMustBeInstalled)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(CInfoCtlTest, NameFromTheHostNameLibrary)
+{
+    CopyInto(FamilyLibrary("nodeapi", "nodeapi.dll"), keystone.Path() + "\\Brannoc.DM\\bin");
+    char szComputer[MAX_COMPUTERNAME_LENGTH + 1];
+    DWORD dwLength = sizeof(szComputer);
+    ASSERT_TRUE(GetComputerNameA(szComputer, &dwLength));
+
+    CInfoCtl info;
+    info.AcquireHostName();
+    char szName[NODEAPI_HOSTNAME_SIZE];
+    DWORD dwSize = sizeof(szName);
+    info.GetOwnHostName(szName, &dwSize);
+    EXPECT_STREQ(szComputer, szName);
+    EXPECT_EQ("", Trace());
+    EXPECT_EQ(nullptr, GetModuleHandleA("nodeapi.dll"));  // unloaded again
+}
+
+TEST_F(CInfoCtlTest, FailingLibraryFallsBackWithItsAnswer)
+{
+    CopyInto(FamilyLibrary("nodeapi", "nodeapi.dll"), keystone.Path() + "\\Brannoc.DM\\bin");
+    SetEnvironmentVariableA("NODEAPI_RESULT", "5,17");
+    CInfoCtl info;
+    info.AcquireHostName();
+    EXPECT_NE(std::string::npos, Trace().find("(5,17,(NULL),(NULL),(NULL))")) << Trace();
+    char szName[NODEAPI_HOSTNAME_SIZE];
+    DWORD dwSize = sizeof(szName);
+    info.GetOwnHostName(szName, &dwSize);
+    EXPECT_EQ(SocketsHostName(), szName);
+}
+
+}  // namespace

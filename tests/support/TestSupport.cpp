@@ -1,5 +1,8 @@
 #include "TestSupport.h"
 
+#include <fcntl.h>
+#include <io.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -77,12 +80,51 @@ std::string BuildDirectory()
     return path;
 }
 
+std::string FamilyLibrary(const char* pszFolder, const char* pszDll)
+{
+    return BuildDirectory() + "\\family\\" + pszFolder + "\\" + pszDll;
+}
+
+void CopyInto(const std::string& file, const std::string& directory)
+{
+    std::filesystem::create_directories(directory);
+    const std::string target = directory + file.substr(file.find_last_of('\\'));
+    if (!CopyFileA(file.c_str(), target.c_str(), FALSE))
+        throw std::runtime_error("cannot copy " + file + " to " + target);
+}
+
 std::string ReadWholeFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
+}
+
+CapturedStdout::CapturedStdout(const std::string& path) : m_path(path)
+{
+    fflush(stdout);
+    m_nSaved = _dup(1);
+    const int nFile = _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, 0600);
+    _dup2(nFile, 1);
+    _close(nFile);
+}
+
+CapturedStdout::~CapturedStdout() { Restore(); }
+
+std::string CapturedStdout::Text()
+{
+    Restore();
+    return ReadWholeFile(m_path);
+}
+
+void CapturedStdout::Restore()
+{
+    if (m_nSaved < 0) return;
+    fflush(stdout);
+    _dup2(m_nSaved, 1);
+    _close(m_nSaved);
+    m_nSaved = -1;
 }
 
 std::string MessageText(const std::string& modulePath, DWORD dwMessageId, DWORD dwLanguage,
@@ -106,6 +148,52 @@ std::string TemplateText(DWORD dwMessageId, const char* pszName, int nLine,
     snprintf(szHead, sizeof(szHead), "Error occured! Error ID=%08lx. Source file name=%s (Line number=%d). ",
              static_cast<unsigned long>(dwMessageId), pszName, nLine);
     return std::string(szHead) + "Additional information=(" + additional + ").";
+}
+
+ChildProcess::ChildProcess(const std::string& program, const std::string& args,
+                           const std::string& readyFile)
+    : m_info()
+{
+    std::string commandLine =
+        "\"" + BuildDirectory() + "\\bin\\" + program + "\" " + args;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &m_info))
+        throw std::runtime_error("cannot start " + commandLine);
+    if (readyFile.empty()) return;
+    auto ready = [&] { return GetFileAttributesA(readyFile.c_str()) != INVALID_FILE_ATTRIBUTES; };
+    for (int i = 0; i < 600 && !ready(); ++i) {
+        // A child may get ready and end between two looks.
+        if (WaitForSingleObject(m_info.hProcess, 50) == WAIT_OBJECT_0 && !ready())
+            throw std::runtime_error(program + " ended before it was ready");
+    }
+}
+
+ChildProcess::~ChildProcess()
+{
+    if (WaitForSingleObject(m_info.hProcess, 30000) != WAIT_OBJECT_0)
+        TerminateProcess(m_info.hProcess, 1);
+    CloseHandle(m_info.hThread);
+    CloseHandle(m_info.hProcess);
+}
+
+DWORD ChildProcess::Wait()
+{
+    WaitForSingleObject(m_info.hProcess, INFINITE);
+    DWORD dwCode = 0;
+    GetExitCodeProcess(m_info.hProcess, &dwCode);
+    return dwCode;
+}
+
+std::unique_ptr<ChildProcess> HoldFileLock(const char* pszMode, const std::string& path,
+                                           int nHoldMs)
+{
+    const std::string ready = path + ".ready";
+    return std::make_unique<ChildProcess>(
+        "holder.exe",
+        std::string(pszMode) + " \"" + path + "\" " + std::to_string(nHoldMs) + " \"" + ready + "\"",
+        ready);
 }
 
 }  // namespace testing_support

@@ -3,6 +3,7 @@
 // scratch directories, and reading what the programs wrote.
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 namespace testing_support {
@@ -45,8 +46,31 @@ private:
 // The build directory: the parent of the bin directory the test runs from.
 std::string BuildDirectory();
 
+// "<build>\family\<folder>\<dll>": a stand-in library of the product family.
+std::string FamilyLibrary(const char* pszFolder, const char* pszDll);
+
+// Copies a file into a directory that is created (with its parents) first.
+void CopyInto(const std::string& file, const std::string& directory);
+
 // The whole file, or "" when it cannot be read.
 std::string ReadWholeFile(const std::string& path);
+
+// Standard output into a file for as long as it lives.
+class CapturedStdout {
+public:
+    explicit CapturedStdout(const std::string& path);
+    ~CapturedStdout();
+    CapturedStdout(const CapturedStdout&) = delete;
+    CapturedStdout& operator=(const CapturedStdout&) = delete;
+
+    // What was written so far; ends the capture.
+    std::string Text();
+
+private:
+    void Restore();
+    std::string m_path;
+    int m_nSaved = -1;
+};
 
 // The text FormatMessage makes of a message of the module, inserts ignored;
 // "" when the module or the message in that language is missing.
@@ -56,5 +80,34 @@ std::string MessageText(const std::string& modulePath, DWORD dwMessageId, DWORD 
 // "Error occured! ..." as the fixed template gives it.
 std::string TemplateText(DWORD dwMessageId, const char* pszName, int nLine,
                          const std::string& additional);
+
+}  // namespace testing_support
+
+namespace testing_support {
+
+// A test program started from the bin directory; waited for (and ended, if
+// it still runs after the wait) when destroyed.
+class ChildProcess {
+public:
+    // Runs "<bin>\program args"; when readyFile is given, waits until the
+    // child has created it (the child's sign that it holds what it should).
+    ChildProcess(const std::string& program, const std::string& args,
+                 const std::string& readyFile = "");
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    // The exit code once the child has ended.
+    DWORD Wait();
+
+private:
+    PROCESS_INFORMATION m_info;
+};
+
+// holder.exe holding the file lock of path: for nHoldMs and then giving it
+// back (pszMode "filelock"), or ending without giving it back ("abandon").
+// Returns once the lock is held.
+std::unique_ptr<ChildProcess> HoldFileLock(const char* pszMode, const std::string& path,
+                                           int nHoldMs);
 
 }  // namespace testing_support

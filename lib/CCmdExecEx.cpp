@@ -1,0 +1,249 @@
+#include "CCmdExecEx.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "CReportException.h"
+#include "UniqueHandle.h"
+
+namespace {
+const char SOURCE_FILE[] = "..\\..\\src\\CCmdExecEx";
+const char REDIRECTION[] = " 2> ";
+const DWORD IDLE_WAIT_MS = 500;
+const int IDLE_PASS_LIMIT = 20;
+
+bool IsOpen(HANDLE hHandle) { return hHandle != INVALID_HANDLE_VALUE && hHandle != nullptr; }
+
+// Closes a handle the object holds and marks the field empty, so that no
+// later path closes it again.
+void CloseHandleField(HANDLE& hHandle)
+{
+    if (IsOpen(hHandle)) CloseHandle(hHandle);
+    hHandle = INVALID_HANDLE_VALUE;
+}
+}  // namespace
+
+CCmdExecuteEx::CCmdExecuteEx(const char* pszCmdLine)
+    : m_szCmdLine(), m_szCmdName(), m_ProcInfo(), m_StartInfo(),
+      m_hReadPipe(INVALID_HANDLE_VALUE)
+{
+    const size_t nLength = strlen(pszCmdLine);
+    if (nLength >= sizeof(m_szCmdLine)) {
+        char szLength[24];
+        snprintf(szLength, sizeof(szLength), "%lu", static_cast<unsigned long>(nLength));
+        ThrowError(SOURCE_FILE, __LINE__, 0xC00003DE, "CCmdExecuteEx()", "Not enough buffer",
+                   szLength);
+    }
+    memcpy(m_szCmdLine, pszCmdLine, nLength + 1);
+    m_ProcInfo.hProcess = INVALID_HANDLE_VALUE;
+    m_ProcInfo.hThread = INVALID_HANDLE_VALUE;
+    m_StartInfo.hStdInput = INVALID_HANDLE_VALUE;
+    m_StartInfo.hStdOutput = INVALID_HANDLE_VALUE;
+    m_StartInfo.hStdError = INVALID_HANDLE_VALUE;
+}
+
+// A run that WaitAndRead did not finish still holds the child; a run whose
+// child never started may still hold the pipe.
+CCmdExecuteEx::~CCmdExecuteEx()
+{
+    if (IsOpen(m_ProcInfo.hProcess)) Close();
+    CloseHandles();
+}
+
+int CCmdExecuteEx::WaitAndRead()
+{
+    ErrorTrace(SOURCE_FILE, __LINE__, 0x40000065, "WaitAndRead()", m_szCmdLine);
+    std::string command = SplitRedirection();
+    StartChild(command);
+
+    UniqueHandle captureFile;
+    if (!m_strErrFile.empty()) {
+        const HANDLE hFile = CreateCaptureFile();
+        if (hFile == INVALID_HANDLE_VALUE)
+            throw CReportException(ReportCaptureFailure(__LINE__));
+        captureFile.reset(hFile);
+    }
+    const int nExitCode = CollectOutput(captureFile.get());
+    captureFile.reset();
+    CloseHandles();
+
+    char szExitCode[16];
+    snprintf(szExitCode, sizeof(szExitCode), "%d", nExitCode);
+    ErrorTrace(SOURCE_FILE, __LINE__, 0x40000066, "WaitAndRead()", m_szCmdLine, szExitCode);
+    return nExitCode;
+}
+
+int CCmdExecuteEx::Close()
+{
+    InfoTrace(SOURCE_FILE, __LINE__, 0x40000065, "Close()", m_szCmdLine);
+    int nExitCode = -1;
+    DWORD dwExitCode = 0;
+    if (GetExitCodeProcess(m_ProcInfo.hProcess, &dwExitCode))
+        nExitCode = static_cast<int>(dwExitCode);
+    else
+        ReportCommandFailure(__LINE__, GetLastError());
+
+    char buffer[4096];
+    DWORD dwRead = 0;
+    if (!ReadFile(m_hReadPipe, buffer, sizeof(buffer), &dwRead, nullptr))
+        ReportCommandFailure(__LINE__, GetLastError());
+
+    if (!m_strErrFile.empty()) {
+        const HANDLE hFile = CreateCaptureFile();
+        if (hFile == INVALID_HANDLE_VALUE) {
+            ReportCaptureFailure(__LINE__);
+        } else {
+            UniqueHandle captureFile(hFile);
+            DWORD dwWritten = 0;
+            WriteFile(captureFile.get(), buffer, dwRead, &dwWritten, nullptr);
+        }
+    }
+    CloseHandles();
+
+    char szExitCode[16];
+    snprintf(szExitCode, sizeof(szExitCode), "%d", nExitCode);
+    InfoTrace(SOURCE_FILE, __LINE__, 0x40000066, "Close()", m_szCmdLine, szExitCode);
+    return nExitCode;
+}
+
+// The command to run; the capture file's name goes to m_strErrFile. Without
+// a redirection there is no capture file and the output is read and dropped.
+std::string CCmdExecuteEx::SplitRedirection()
+{
+    std::string command = m_szCmdLine;
+    const size_t nPos = command.find(REDIRECTION);
+    if (nPos == std::string::npos) {
+        m_strErrFile.clear();
+        return command;
+    }
+    m_strErrFile = command.substr(nPos + strlen(REDIRECTION));
+    command.resize(nPos);
+    return command;
+}
+
+// One pipe for both of the child's output streams, so the capture keeps the
+// order in which the bytes arrive.
+void CCmdExecuteEx::CreateOutputPipe()
+{
+    SECURITY_ATTRIBUTES inheritable = {sizeof(inheritable), nullptr, TRUE};
+    if (!CreatePipe(&m_hReadPipe, &m_StartInfo.hStdOutput, &inheritable, 0))
+        throw CReportException(ReportCommandFailure(__LINE__, GetLastError()));
+
+    const HANDLE hSelf = GetCurrentProcess();
+    if (!DuplicateHandle(hSelf, m_StartInfo.hStdOutput, hSelf, &m_StartInfo.hStdError, 0, TRUE,
+                         DUPLICATE_SAME_ACCESS)) {
+        CloseHandles();
+        throw CReportException(ReportCommandFailure(__LINE__, GetLastError()));
+    }
+    // A read end inherited by the child would keep the pipe from breaking
+    // when the child ends.
+    HANDLE hReadEnd = INVALID_HANDLE_VALUE;
+    if (!DuplicateHandle(hSelf, m_hReadPipe, hSelf, &hReadEnd, 0, FALSE, DUPLICATE_SAME_ACCESS)) {
+        CloseHandles();
+        throw CReportException(ReportCommandFailure(__LINE__, GetLastError()));
+    }
+    CloseHandleField(m_hReadPipe);
+    m_hReadPipe = hReadEnd;
+}
+
+void CCmdExecuteEx::StartChild(std::string& command)
+{
+    CreateOutputPipe();
+    m_StartInfo.cb = sizeof(m_StartInfo);
+    m_StartInfo.dwFlags = STARTF_USESTDHANDLES;
+
+    PROCESS_INFORMATION started = {};
+    const BOOL bStarted = CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr,
+                                         nullptr, &m_StartInfo, &started);
+    const DWORD dwError = GetLastError();
+    if (bStarted) m_ProcInfo = started;
+
+    char szInfo[2048];
+    snprintf(szInfo, sizeof(szInfo), "INF:CreateProcess() Process=%d",
+             static_cast<int>(reinterpret_cast<INT_PTR>(m_ProcInfo.hProcess)));
+    InfoTrace(SOURCE_FILE, __LINE__, 0x40000001, szInfo);
+    if (!bStarted) throw CReportException(ReportCommandFailure(__LINE__, dwError));
+
+    // Only the child and its descendants may hold the write ends now, so the
+    // pipe breaks once they have all let go of it.
+    CloseHandleField(m_StartInfo.hStdOutput);
+    CloseHandleField(m_StartInfo.hStdError);
+    CloseHandleField(m_ProcInfo.hThread);
+}
+
+// Copies the pipe into the capture file until the child has ended and the
+// pipe is empty; returns the exit code. A child that has let go of its output
+// but keeps running fails the run after twenty idle passes.
+int CCmdExecuteEx::CollectOutput(HANDLE hCaptureFile)
+{
+    DWORD dwExitCode = STILL_ACTIVE;
+    int nIdlePasses = 0;
+    char buffer[4096];
+    for (;;) {
+        if (!GetExitCodeProcess(m_ProcInfo.hProcess, &dwExitCode))
+            throw CReportException(ReportCommandFailure(__LINE__, GetLastError()));
+        const DWORD dwRead = ReadPipe(buffer);
+        if (hCaptureFile && dwRead != 0) {
+            DWORD dwWritten = 0;
+            WriteFile(hCaptureFile, buffer, dwRead, &dwWritten, nullptr);
+        }
+        // What a descendant that inherited the pipe still writes after the
+        // child's end belongs to the output too: only an empty read ends.
+        if (dwRead != 0) continue;
+        if (dwExitCode != STILL_ACTIVE) break;
+
+        if (WaitForSingleObject(m_ProcInfo.hProcess, IDLE_WAIT_MS) == WAIT_FAILED)
+            throw CReportException(ReportCommandFailure(__LINE__, GetLastError()));
+        if (++nIdlePasses == IDLE_PASS_LIMIT)
+            throw CReportException(ReportCommandFailure(__LINE__, GetLastError()));
+    }
+    return static_cast<int>(dwExitCode);
+}
+
+// Bytes read; a broken pipe reads as empty.
+DWORD CCmdExecuteEx::ReadPipe(char (&buffer)[4096])
+{
+    DWORD dwRead = 0;
+    if (!ReadFile(m_hReadPipe, buffer, sizeof(buffer), &dwRead, nullptr) && dwRead != 0)
+        throw CReportException(ReportCommandFailure(__LINE__, GetLastError()));
+    return dwRead;
+}
+
+// Truncated when it exists; others may read it while the run goes on.
+HANDLE CCmdExecuteEx::CreateCaptureFile()
+{
+    return CreateFileA(m_strErrFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                       nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+const char* CCmdExecuteEx::ReportCaptureFailure(int nLine)
+{
+    return ErrorTrace(SOURCE_FILE, nLine, 0xC00002BD, m_strErrFile.c_str(),
+                      GetSystemErrorText(GetLastError()));
+}
+
+const char* CCmdExecuteEx::ReportCommandFailure(int nLine, DWORD dwError)
+{
+    return ErrorTrace(SOURCE_FILE, nLine, 0xC000033F, ShortName(), GetSystemErrorText(dwError));
+}
+
+// A program in an installation's bin directory is named without the
+// directory: what follows the first "\bin" and its separator.
+const char* CCmdExecuteEx::ShortName()
+{
+    const char* pszName = m_szCmdLine;
+    if (const char* pszBin = strstr(m_szCmdLine, "\\bin"))
+        pszName = pszBin[4] != '\0' ? pszBin + 5 : pszBin + 4;
+    strncpy(m_szCmdName, pszName, sizeof(m_szCmdName) - 1);
+    m_szCmdName[sizeof(m_szCmdName) - 1] = '\0';
+    return m_szCmdName;
+}
+
+void CCmdExecuteEx::CloseHandles()
+{
+    CloseHandleField(m_hReadPipe);
+    CloseHandleField(m_StartInfo.hStdOutput);
+    CloseHandleField(m_StartInfo.hStdError);
+    CloseHandleField(m_ProcInfo.hProcess);
+    CloseHandleField(m_ProcInfo.hThread);
+}
