@@ -8,16 +8,16 @@
 #include <vector>
 
 #include "CBase.h"
-#include "CReportException.h"
-#include "TestSupport.h"
+#include "ProductTest.h"
 #include "trovecmd.h"
 
-class ParseTest : public ::testing::Test {
+class ParseTest : public testing_support::ProductTest {
 protected:
+    ParseTest() : ProductTest(NO_TRACE) {}
+
     void SetUp() override
     {
-        registry.SetString(testing_support::PRODUCT_KEY, "DM Language", "ENGLISH");
-        registry.SetString(testing_support::ZORAT_KEY, "Install", empty.Path());
+        ASSERT_NO_FATAL_FAILURE(ProductTest::SetUp());
         dir = archive.Path();
     }
 
@@ -28,12 +28,9 @@ protected:
         for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
         options = CommandOptions();
         CBase record;
-        try {
+        return Thrown([&] {
             ParseCommandLine(static_cast<int>(argv.size()), argv.data(), options, record);
-        } catch (const CReportException& e) {
-            return e.what();
-        }
-        return "";
+        });
     }
 
     // The report of message id at line tag with up to three inserts.
@@ -44,14 +41,7 @@ protected:
                                              s1 + "," + s2 + "," + s3 + ",(NULL),(NULL)");
     }
 
-    static std::string Today()
-    {
-        SYSTEMTIME st;
-        GetLocalTime(&st);
-        char szDate[16];
-        snprintf(szDate, sizeof(szDate), "%04d%02d%02d", st.wYear, st.wMonth, st.wDay);
-        return szDate;
-    }
+    static std::string Today() { return DaysFromToday(0); }
 
     static std::string DaysFromToday(int nDays)
     {
@@ -71,8 +61,6 @@ protected:
         return szDate;
     }
 
-    testing_support::ScopedProductRegistry registry;
-    testing_support::ScopedTempDir empty;
     testing_support::ScopedTempDir archive;
     std::string dir;
     CommandOptions options;

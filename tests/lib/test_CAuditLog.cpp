@@ -3,8 +3,7 @@
 #include <cstdio>
 
 #include "CAuditLog.h"
-#include "CCommonTrace.h"
-#include "TestSupport.h"
+#include "ProductTest.h"
 
 using namespace testing_support;
 
@@ -20,24 +19,16 @@ TEST(FormatNumberTest, ThreeStyles)
     EXPECT_STREQ("0xffffffff", FormatNumber(szText, sizeof(szText), -1, 2));
 }
 
-class CAuditLogTest : public ::testing::Test {
+class CAuditLogTest : public ProductTest {
 protected:
     void SetUp() override
     {
-        registry.SetString(PRODUCT_KEY, "DM Language", "ENGLISH");
-        registry.SetString(ZORAT_KEY, "Install", install.Path());
+        ASSERT_NO_FATAL_FAILURE(ProductTest::SetUp());
         registry.SetString(PRODUCT_KEY, "DM PathName", keystone.Path());
-        ASSERT_EQ(1, OpenCommonTrace("audittest", &trace));
     }
-    void TearDown() override { CloseCommonTrace(&trace); }
 
-    std::string Trace() const { return ReadWholeFile(install.Path() + "\\trace\\audittest.trc"); }
-
-    ScopedProductRegistry registry;
-    ScopedTempDir install;
     ScopedTempDir keystone;
     ScopedTempDir work;
-    CCommonTrace* trace = nullptr;
 };
 
 TEST_F(CAuditLogTest, WithoutLibraryTheConsoleEchoStillWorks)

@@ -1,35 +1,20 @@
 #include <gtest/gtest.h>
 
 #include "CAuthority.h"
-#include "CCommonTrace.h"
-#include "TestSupport.h"
+#include "ProductTest.h"
 
 using namespace testing_support;
 
 namespace {
 
-class CAuthorityTest : public ::testing::Test {
+class CAuthorityTest : public ProductTest {
 protected:
-    void SetUp() override
-    {
-        registry.SetString(PRODUCT_KEY, "DM Language", "ENGLISH");
-        registry.SetString(ZORAT_KEY, "Install", install.Path());
-        ASSERT_EQ(1, OpenCommonTrace("authtest", &trace));
-    }
-    void TearDown() override { CloseCommonTrace(&trace); }
-
-    std::string Trace() const { return ReadWholeFile(install.Path() + "\\trace\\authtest.trc"); }
-
     static std::string UserName()
     {
         char szUser[256];
         DWORD dwSize = sizeof(szUser);
         return GetUserNameA(szUser, &dwSize) ? szUser : "";
     }
-
-    ScopedProductRegistry registry;
-    ScopedTempDir install;
-    CCommonTrace* trace = nullptr;
 };
 
 TEST_F(CAuthorityTest, AdministratorIsFoundAndNamed)

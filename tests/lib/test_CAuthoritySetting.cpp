@@ -1,9 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "CAuthoritySetting.h"
-#include "CCommonTrace.h"
 #include "CReportException.h"
-#include "TestSupport.h"
+#include "ProductTest.h"
 
 using namespace testing_support;
 
@@ -11,28 +10,20 @@ namespace {
 
 // The access-rights library laid out below the sibling product, with its
 // calls noted in a file (Wine keeps no access lists to read back).
-class CAuthoritySettingTest : public ::testing::Test {
+class CAuthoritySettingTest : public ProductTest {
 protected:
     void SetUp() override
     {
-        registry.SetString(PRODUCT_KEY, "DM Language", "ENGLISH");
-        registry.SetString(ZORAT_KEY, "Install", install.Path());
+        ASSERT_NO_FATAL_FAILURE(ProductTest::SetUp());
         registry.SetString(PRODUCT_KEY, "DM PathName", keystone.Path());
         CopyInto(FamilyLibrary("qwacl", "qwacl.dll"), keystone.Path() + "\\Brannoc\\bin");
         calls = work.Path() + "\\qwacl-calls.txt";
         SetEnvironmentVariableA("QWACL_CALL_LOG", calls.c_str());
-        ASSERT_EQ(1, OpenCommonTrace("acltest", &trace));
     }
-    void TearDown() override { CloseCommonTrace(&trace); }
 
-    std::string Trace() const { return ReadWholeFile(install.Path() + "\\trace\\acltest.trc"); }
-
-    ScopedProductRegistry registry;
-    ScopedTempDir install;
     ScopedTempDir keystone;
     ScopedTempDir work;
     std::string calls;
-    CCommonTrace* trace = nullptr;
 };
 
 TEST_F(CAuthoritySettingTest, GrantsFullAccessToAdministratorsAndSystem)

@@ -3,10 +3,9 @@
 #include <fstream>
 
 #include "CCheckData.h"
-#include "CCommonTrace.h"
 #include "CReportException.h"
 #include "FakeWow64.h"
-#include "TestSupport.h"
+#include "ProductTest.h"
 
 using namespace testing_support;
 
@@ -55,25 +54,17 @@ TEST(CCheckDataText, LengthAndRange)
     EXPECT_EQ(0, CCheckData::CheckRange(13, 1, 12));
 }
 
-class CCheckDataTest : public ::testing::Test {
+class CCheckDataTest : public ProductTest {
 protected:
     void SetUp() override
     {
-        registry.SetString(PRODUCT_KEY, "DM Language", "ENGLISH");
-        registry.SetString(ZORAT_KEY, "Install", install.Path());
-        ASSERT_EQ(1, OpenCommonTrace("checktest", &trace));
+        ASSERT_NO_FATAL_FAILURE(ProductTest::SetUp());
         char szWindows[MAX_PATH];
         GetWindowsDirectoryA(szWindows, sizeof(szWindows));
         systemDir = std::string(szWindows) + "\\system32\\";
     }
-    void TearDown() override { CloseCommonTrace(&trace); }
 
-    std::string Trace() const { return ReadWholeFile(install.Path() + "\\trace\\checktest.trc"); }
-
-    ScopedProductRegistry registry;
-    ScopedTempDir install;
     ScopedTempDir work;
-    CCommonTrace* trace = nullptr;
     std::string systemDir;
 };
 

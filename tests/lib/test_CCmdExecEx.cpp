@@ -4,27 +4,15 @@
 #include <string>
 
 #include "CCmdExecEx.h"
-#include "CCommonTrace.h"
-#include "CReportException.h"
-#include "TestSupport.h"
+#include "ProductTest.h"
 
 using namespace testing_support;
 
 namespace {
 
-// Commands run the test child from the bin directory; reports go to the
-// fixed template (no message file) and to a trace file the test reads.
-class CCmdExecuteExTest : public ::testing::Test {
+// Commands run the test child from the bin directory.
+class CCmdExecuteExTest : public ProductTest {
 protected:
-    void SetUp() override
-    {
-        registry.SetString(PRODUCT_KEY, "DM Language", "ENGLISH");
-        registry.SetString(ZORAT_KEY, "Install", install.Path());
-        ASSERT_EQ(1, OpenCommonTrace("cmdtest", &trace));
-    }
-    void TearDown() override { CloseCommonTrace(&trace); }
-
-    std::string Trace() const { return ReadWholeFile(install.Path() + "\\trace\\cmdtest.trc"); }
     std::string Capture() const { return work.Path() + "\\capture.txt"; }
     static std::string Child() { return BuildDirectory() + "\\bin\\cmdchild.exe"; }
 
@@ -38,18 +26,10 @@ protected:
     // throws. The object is gone (and has cleaned up) by the time it returns.
     static std::string Failure(const std::string& commandLine)
     {
-        try {
-            Run(commandLine);
-        } catch (const CReportException& e) {
-            return e.what();
-        }
-        return "";
+        return Thrown([&] { Run(commandLine); });
     }
 
-    ScopedProductRegistry registry;
-    ScopedTempDir install;
     ScopedTempDir work;
-    CCommonTrace* trace = nullptr;
 };
 
 // Open handles of this process, found by asking after every handle value.

@@ -2,29 +2,18 @@
 
 #include "CBase.h"
 #include "CCommonTrace.h"
-#include "TestSupport.h"
+#include "ProductTest.h"
 
 using namespace testing_support;
 
 namespace {
 
-class CCommonTraceTest : public ::testing::Test {
+// Each test opens the trace itself, under identities of its own.
+class CCommonTraceTest : public ProductTest {
 protected:
-    void SetUp() override
-    {
-        registry.SetString(PRODUCT_KEY, "DM Language", "ENGLISH");
-        registry.SetString(ZORAT_KEY, "Install", install.Path());
-    }
-    void TearDown() override { CloseCommonTrace(&slot); }
+    CCommonTraceTest() : ProductTest(NO_TRACE) {}
 
-    std::string TraceOf(const char* pszIdentity) const
-    {
-        return ReadWholeFile(install.Path() + "\\trace\\" + pszIdentity + ".trc");
-    }
-
-    ScopedProductRegistry registry;
-    ScopedTempDir install;
-    CCommonTrace* slot = nullptr;
+    CCommonTrace*& slot = trace;  // closed in TearDown
 };
 
 TEST_F(CCommonTraceTest, ReportsReachTheTraceFileThroughTheOrdinals)

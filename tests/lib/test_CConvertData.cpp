@@ -5,19 +5,19 @@
 #include <fstream>
 
 #include "CConvertData.h"
-#include "CReportException.h"
-#include "TestSupport.h"
+#include "ProductTest.h"
 
 using namespace testing_support;
 
 namespace {
 
-class CConvertDataTest : public ::testing::Test {
+class CConvertDataTest : public ProductTest {
 protected:
+    CConvertDataTest() : ProductTest(NO_TRACE) {}
+
     void SetUp() override
     {
-        registry.SetString(PRODUCT_KEY, "DM Language", "ENGLISH");
-        registry.SetString(ZORAT_KEY, "Install", empty.Path());
+        ASSERT_NO_FATAL_FAILURE(ProductTest::SetUp());
         // The spelling the file system reports for the work directory.
         root = Convert(work.Path());
         ASSERT_TRUE(CreateDirectoryA((root + "\\Long Directory Name").c_str(), nullptr));
@@ -36,16 +36,9 @@ protected:
     static std::string Failure(const std::string& path, unsigned int* pnSize)
     {
         char szOut[1025];
-        try {
-            CConvertData().ConvertLongName(path.c_str(), szOut, pnSize);
-        } catch (const CReportException& e) {
-            return e.what();
-        }
-        return "";
+        return Thrown([&] { CConvertData().ConvertLongName(path.c_str(), szOut, pnSize); });
     }
 
-    ScopedProductRegistry registry;
-    ScopedTempDir empty;
     ScopedTempDir work;
     std::string root;
     std::string longFile;

@@ -4,7 +4,7 @@
 
 #include "CDateTime.h"
 #include "CReportException.h"
-#include "TestSupport.h"
+#include "ProductTest.h"
 
 using namespace testing_support;
 
@@ -38,15 +38,9 @@ std::string Back(CDateTime& time, int nDays)
     return szStamp;
 }
 
-class CDateTimeTest : public ::testing::Test {
+class CDateTimeTest : public ProductTest {
 protected:
-    void SetUp() override
-    {
-        registry.SetString(PRODUCT_KEY, "DM Language", "ENGLISH");
-        registry.SetString(ZORAT_KEY, "Install", empty.Path());
-    }
-    ScopedProductRegistry registry;
-    ScopedTempDir empty;
+    CDateTimeTest() : ProductTest(NO_TRACE) {}
 };
 
 TEST_F(CDateTimeTest, StampsOfAKnownInstant)

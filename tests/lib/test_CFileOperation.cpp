@@ -3,26 +3,15 @@
 #include <cstring>
 #include <fstream>
 
-#include "CCommonTrace.h"
 #include "CFileOperation.h"
-#include "CReportException.h"
-#include "TestSupport.h"
+#include "ProductTest.h"
 
 using namespace testing_support;
 
 namespace {
 
-class CFileOperationTest : public ::testing::Test {
+class CFileOperationTest : public ProductTest {
 protected:
-    void SetUp() override
-    {
-        registry.SetString(PRODUCT_KEY, "DM Language", "ENGLISH");
-        registry.SetString(ZORAT_KEY, "Install", install.Path());
-        ASSERT_EQ(1, OpenCommonTrace("filetest", &trace));
-    }
-    void TearDown() override { CloseCommonTrace(&trace); }
-
-    std::string Trace() const { return ReadWholeFile(install.Path() + "\\trace\\filetest.trc"); }
     static size_t Count(const std::string& text, const std::string& what)
     {
         size_t n = 0;
@@ -42,21 +31,7 @@ protected:
         registry.SetDword(ZORAT_KEY, "FileRtyTime", dwSeconds);
     }
 
-    template <typename Call>
-    static std::string Thrown(Call call)
-    {
-        try {
-            call();
-        } catch (const CReportException& e) {
-            return e.what();
-        }
-        return "";
-    }
-
-    ScopedProductRegistry registry;
-    ScopedTempDir install;
     ScopedTempDir work;
-    CCommonTrace* trace = nullptr;
 };
 
 TEST_F(CFileOperationTest, LinePiecesWhateverTheChunkSize)

@@ -2,10 +2,9 @@
 // Windows Sockets 2 before windows.h.
 #include <winsock2.h>
 
-#include "CCommonTrace.h"
 #include "CInfoCtl.h"
 #include "CReportException.h"
-#include "TestSupport.h"
+#include "ProductTest.h"
 
 using namespace testing_support;
 
@@ -21,23 +20,15 @@ std::string SocketsHostName()
     return szName;
 }
 
-class CInfoCtlTest : public ::testing::Test {
+class CInfoCtlTest : public ProductTest {
 protected:
     void SetUp() override
     {
-        registry.SetString(PRODUCT_KEY, "DM Language", "ENGLISH");
-        registry.SetString(ZORAT_KEY, "Install", install.Path());
+        ASSERT_NO_FATAL_FAILURE(ProductTest::SetUp());
         registry.SetString(PRODUCT_KEY, "DM PathName", keystone.Path());
-        ASSERT_EQ(1, OpenCommonTrace("infotest", &trace));
     }
-    void TearDown() override { CloseCommonTrace(&trace); }
 
-    std::string Trace() const { return ReadWholeFile(install.Path() + "\\trace\\infotest.trc"); }
-
-    ScopedProductRegistry registry;
-    ScopedTempDir install;
     ScopedTempDir keystone;  // no host-name library below it
-    CCommonTrace* trace = nullptr;
 };
 
 TEST_F(CInfoCtlTest, WithoutLibraryTheNameComesFromWindowsSockets)

@@ -4,18 +4,19 @@
 
 #include "CLanguage.h"
 #include "CReportException.h"
-#include "TestSupport.h"
+#include "ProductTest.h"
 
 using namespace testing_support;
 
 namespace {
 
-TEST(CLanguageTest, OnlyTheExactUpperCaseWordIsJapanese)
+class CLanguageTest : public ProductTest {
+protected:
+    CLanguageTest() : ProductTest(NO_TRACE) {}
+};
+
+TEST_F(CLanguageTest, OnlyTheExactUpperCaseWordIsJapanese)
 {
-    ScopedProductRegistry registry;
-    ScopedTempDir empty;
-    registry.SetString(ZORAT_KEY, "Install", empty.Path());
-    registry.SetString(PRODUCT_KEY, "DM Language", "ENGLISH");
     CLanguage language;
 
     const struct {
@@ -32,12 +33,8 @@ TEST(CLanguageTest, OnlyTheExactUpperCaseWordIsJapanese)
     EXPECT_EQ(1, language.IsJapanese());
 }
 
-TEST(CLanguageTest, OversizedValueFails)
+TEST_F(CLanguageTest, OversizedValueFails)
 {
-    ScopedProductRegistry registry;
-    ScopedTempDir empty;
-    registry.SetString(ZORAT_KEY, "Install", empty.Path());
-    registry.SetString(PRODUCT_KEY, "DM Language", "ENGLISH");
     CLanguage language;
 
     registry.SetBytes(PRODUCT_KEY, "DM Language", REG_SZ, "JAPANESE12", 11);

@@ -2,45 +2,14 @@
 
 #include <cstring>
 
-#include "CCommonTrace.h"
 #include "CProductInfo.h"
-#include "CReportException.h"
-#include "TestSupport.h"
+#include "ProductTest.h"
 
 using namespace testing_support;
 
 namespace {
 
-class CProductInfoTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        registry.SetString(PRODUCT_KEY, "DM Language", "ENGLISH");
-        registry.SetString(ZORAT_KEY, "Install", install.Path());
-        ASSERT_EQ(1, OpenCommonTrace("producttest", &trace));
-    }
-    void TearDown() override { CloseCommonTrace(&trace); }
-
-    std::string Trace() const
-    {
-        return ReadWholeFile(install.Path() + "\\trace\\producttest.trc");
-    }
-
-    template <typename Call>
-    static std::string Thrown(Call call)
-    {
-        try {
-            call();
-        } catch (const CReportException& e) {
-            return e.what();
-        }
-        return "";
-    }
-
-    ScopedProductRegistry registry;
-    ScopedTempDir install;
-    CCommonTrace* trace = nullptr;
-};
+using CProductInfoTest = ProductTest;
 
 TEST_F(CProductInfoTest, MissingReadSizeGivesDefaultAndIsReadAgain)
 {

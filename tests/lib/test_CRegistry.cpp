@@ -2,10 +2,8 @@
 
 #include <cstring>
 
-#include "CCommonTrace.h"
 #include "CRegistry.h"
-#include "CReportException.h"
-#include "TestSupport.h"
+#include "ProductTest.h"
 
 using namespace testing_support;
 
@@ -13,36 +11,7 @@ namespace {
 
 const char TEST_KEY[] = "SOFTWARE\\Kelvane\\Test";
 
-// Reports go to the fixed template (no message file) and to a trace file
-// that the test reads.
-class CRegistryTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        registry.SetString(PRODUCT_KEY, "DM Language", "ENGLISH");
-        registry.SetString(ZORAT_KEY, "Install", install.Path());
-        ASSERT_EQ(1, OpenCommonTrace("regtest", &trace));
-    }
-    void TearDown() override { CloseCommonTrace(&trace); }
-
-    std::string Trace() const { return ReadWholeFile(install.Path() + "\\trace\\regtest.trc"); }
-
-    // The report text of what the call throws, "" when it does not throw.
-    template <typename Call>
-    static std::string Thrown(Call call)
-    {
-        try {
-            call();
-        } catch (const CReportException& e) {
-            return e.what();
-        }
-        return "";
-    }
-
-    ScopedProductRegistry registry;
-    ScopedTempDir install;
-    CCommonTrace* trace = nullptr;
-};
+using CRegistryTest = ProductTest;
 
 TEST_F(CRegistryTest, StringWithoutTerminatorIsRepairedOnlyWithSpareByte)
 {

@@ -2,22 +2,16 @@
 
 #include "CReportException.h"
 #include "CSem.h"
-#include "TestSupport.h"
+#include "ProductTest.h"
 
 using namespace testing_support;
 
 namespace {
 
-class CSemTest : public ::testing::Test {
+class CSemTest : public ProductTest {
 protected:
-    void SetUp() override
-    {
-        registry.SetString(PRODUCT_KEY, "DM Language", "ENGLISH");
-        registry.SetString(ZORAT_KEY, "Install", install.Path());
-    }
+    CSemTest() : ProductTest(NO_TRACE) {}
 
-    ScopedProductRegistry registry;
-    ScopedTempDir install;
     ScopedTempDir work;
 };
 
