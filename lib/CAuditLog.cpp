@@ -11,12 +11,6 @@ namespace {
 const char SOURCE_FILE[] = "..\\..\\src\\CAuditLog";
 const int NOT_CALLED = 7;
 
-template <typename Fn>
-Fn LookUp(HMODULE hModule, const char* pszName)
-{
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(hModule, pszName)));
-}
-
 }  // namespace
 
 CAuditLog::CAuditLog(const char* pszIdentity)
@@ -41,10 +35,10 @@ bool CAuditLog::LoadClientLibrary()
                    GetSystemErrorText(dwError));
         return false;
     }
-    m_pfnOpen = LookUp<AvOpenAuditLogFn>(m_hAuvex.get(), "Av_OpenAuditLog");
-    m_pfnWrite = m_pfnOpen ? LookUp<AvWriteAuditLogFn>(m_hAuvex.get(), "Av_WriteAuditLog")
+    m_pfnOpen = GetProcAs<AvOpenAuditLogFn>(m_hAuvex.get(), "Av_OpenAuditLog");
+    m_pfnWrite = m_pfnOpen ? GetProcAs<AvWriteAuditLogFn>(m_hAuvex.get(), "Av_WriteAuditLog")
                            : nullptr;
-    m_pfnClose = m_pfnWrite ? LookUp<AvCloseAuditLogFn>(m_hAuvex.get(), "Av_CloseAuditLog")
+    m_pfnClose = m_pfnWrite ? GetProcAs<AvCloseAuditLogFn>(m_hAuvex.get(), "Av_CloseAuditLog")
                             : nullptr;
     if (m_pfnClose) return true;
 

@@ -21,8 +21,8 @@ CAuthoritySetting::CAuthoritySetting() : m_pfnSetAccessRights(nullptr)
     if (!m_hQwAcl)
         ThrowError(SOURCE_FILE, __LINE__, 0xC00003E7, std::to_string(GetLastError()).c_str(),
                    "0x0");
-    m_pfnSetAccessRights = reinterpret_cast<QwAclSetAccessRightsFn>(
-        reinterpret_cast<void*>(GetProcAddress(m_hQwAcl.get(), "QwAcl_SetAccessRights")));
+    m_pfnSetAccessRights =
+        GetProcAs<QwAclSetAccessRightsFn>(m_hQwAcl.get(), "QwAcl_SetAccessRights");
     if (!m_pfnSetAccessRights)
         ThrowError(SOURCE_FILE, __LINE__, 0xC00003E7, std::to_string(GetLastError()).c_str(),
                    "0x0");

@@ -35,8 +35,7 @@ int CInfoCtl::AskHostNameLibrary()
     int nAnswer = 1;
     int nDetail = 0;
     if (m_hNodeApi) {
-        auto pfnGetHostname = reinterpret_cast<NdGetHostnameFn>(
-            reinterpret_cast<void*>(GetProcAddress(m_hNodeApi.get(), "NdGetHostname")));
+        auto pfnGetHostname = GetProcAs<NdGetHostnameFn>(m_hNodeApi.get(), "NdGetHostname");
         if (pfnGetHostname) nAnswer = pfnGetHostname(m_szHostName, &nDetail);
         m_szHostName[sizeof(m_szHostName) - 1] = '\0';
     }

@@ -2,15 +2,11 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace {
 const char SOURCE_FILE[] = "..\\..\\src\\CRegistry";
 const char LOCAL_ROOT_NAME[] = "HKEY_LOCAL_MACHINE";
-
-void FormatDecimal(char (&szText)[16], unsigned long ulValue)
-{
-    snprintf(szText, sizeof(szText), "%lu", ulValue);
-}
 }  // namespace
 
 CRegistry::CRegistry(const char* pszKeyPath, const char* pszHost, int nAccessType)
@@ -36,25 +32,22 @@ int CRegistry::CheckAndOpenRegKey()
 
     strcpy(m_szRootName, LOCAL_ROOT_NAME);
     HKEY hRoot = HKEY_LOCAL_MACHINE;
-    char szCode[16];
     if (m_pszHost) {
         snprintf(m_szRootName, sizeof(m_szRootName), "\\\\%s\\HKEY_LOCAL_MACHINE", m_pszHost);
         HKEY hRemote = nullptr;
         LONG lResult = RegConnectRegistryA(m_pszHost, HKEY_LOCAL_MACHINE, &hRemote);
         if (lResult == ERROR_BAD_NETPATH)
             ThrowError(SOURCE_FILE, __LINE__, 0xC0000321, m_pszHost, "RegConnectRegistry", "53");
-        if (lResult != ERROR_SUCCESS) {
-            FormatDecimal(szCode, lResult);
-            ThrowError(SOURCE_FILE, __LINE__, 0xC00003B7, m_szRootName, m_szKeyPath, szCode);
-        }
+        if (lResult != ERROR_SUCCESS)
+            ThrowError(SOURCE_FILE, __LINE__, 0xC00003B7, m_szRootName, m_szKeyPath,
+                       std::to_string(lResult).c_str());
         m_hRemoteRoot.reset(hRemote);
         hRoot = hRemote;
     }
 
     if (m_nAccessType != REG_ACCESS_READ && m_nAccessType != REG_ACCESS_FULL) {
-        snprintf(szCode, sizeof(szCode), "%d", m_nAccessType);
         ThrowError(SOURCE_FILE, __LINE__, 0xC00003DE, "CheckAndOpenRegKey()",
-                   "Invalid access type", szCode);
+                   "Invalid access type", std::to_string(m_nAccessType).c_str());
     }
 
     const REGSAM samDesired = m_nAccessType == REG_ACCESS_READ ? KEY_READ : KEY_ALL_ACCESS;
@@ -67,8 +60,8 @@ int CRegistry::CheckAndOpenRegKey()
     if (lResult == ERROR_FILE_NOT_FOUND) return 0;
     if (lResult == ERROR_ACCESS_DENIED)
         ThrowError(SOURCE_FILE, __LINE__, 0xC00003BB, "RegOpenKeyEx", "5");
-    FormatDecimal(szCode, lResult);
-    ThrowError(SOURCE_FILE, __LINE__, 0xC00003B7, m_szRootName, m_szKeyPath, szCode);
+    ThrowError(SOURCE_FILE, __LINE__, 0xC00003B7, m_szRootName, m_szKeyPath,
+               std::to_string(lResult).c_str());
 }
 
 int CRegistry::CheckAndReadRegVal(const char* pszValueName, void* pBuffer, DWORD* pdwSize)
@@ -79,7 +72,6 @@ int CRegistry::CheckAndReadRegVal(const char* pszValueName, void* pBuffer, DWORD
     DWORD dwType = REG_NONE;
     BYTE* pData = static_cast<BYTE*>(pBuffer);
     LONG lResult = RegQueryValueExA(m_hKey.get(), pszValueName, nullptr, &dwType, pData, pdwSize);
-    char szCode[16];
     switch (lResult) {
     case ERROR_SUCCESS:
         if (dwType == REG_SZ || dwType == REG_EXPAND_SZ || dwType == REG_MULTI_SZ)
@@ -90,13 +82,11 @@ int CRegistry::CheckAndReadRegVal(const char* pszValueName, void* pBuffer, DWORD
     case ERROR_ACCESS_DENIED:
         ThrowError(SOURCE_FILE, __LINE__, 0xC00003BB, "RegQueryValueEx", "5");
     case ERROR_MORE_DATA:
-        FormatDecimal(szCode, dwCapacity);
         ThrowError(SOURCE_FILE, __LINE__, 0xC00003DE, "CheckAndReadRegVal", "ERROR_MORE_DATA",
-                   pszValueName, szCode);
+                   pszValueName, std::to_string(dwCapacity).c_str());
     default:
-        FormatDecimal(szCode, lResult);
         ThrowError(SOURCE_FILE, __LINE__, 0xC00003B8, m_szRootName, m_szKeyPath, pszValueName,
-                   szCode);
+                   std::to_string(lResult).c_str());
     }
 }
 
@@ -106,19 +96,16 @@ void CRegistry::RepairTerminator(const char* pszValueName, DWORD dwType, BYTE* p
                                  DWORD* pdwSize, DWORD dwCapacity)
 {
     char szType[16];
-    char szSize[16];
     snprintf(szType, sizeof(szType), "0x%08lx", static_cast<unsigned long>(dwType));
     if (*pdwSize != 0 && pData[*pdwSize - 1] != 0 && *pdwSize + 1 <= dwCapacity) {
-        FormatDecimal(szSize, *pdwSize);
         InfoTrace(SOURCE_FILE, __LINE__, 0x400000C9, m_szRootName, m_szKeyPath, pszValueName,
-                  szType, szSize);
+                  szType, std::to_string(*pdwSize).c_str());
         pData[(*pdwSize)++] = 0;
     }
     if (dwType == REG_MULTI_SZ && *pdwSize > 1 && pData[*pdwSize - 2] != 0 &&
         *pdwSize + 1 <= dwCapacity) {
-        FormatDecimal(szSize, *pdwSize);
         InfoTrace(SOURCE_FILE, __LINE__, 0x400000C9, m_szRootName, m_szKeyPath, pszValueName,
-                  szType, szSize);
+                  szType, std::to_string(*pdwSize).c_str());
         pData[(*pdwSize)++] = 0;
     }
 }
@@ -144,9 +131,7 @@ void CRegistry::ReadRegDwordVal(const char* pszValueName, DWORD* pdwValue)
     DWORD dwSize = sizeof(DWORD);
     ReadRegStringVal(pszValueName, pdwValue, &dwSize);
     if (dwSize != sizeof(DWORD)) {
-        char szSize[16];
-        FormatDecimal(szSize, dwSize);
         ThrowError(SOURCE_FILE, __LINE__, 0xC00003DE, "ReadRegDwordVal()", m_szRootName,
-                   m_szKeyPath, pszValueName, szSize);
+                   m_szKeyPath, pszValueName, std::to_string(dwSize).c_str());
     }
 }

@@ -58,3 +58,10 @@ using UniqueLocalMem = UniqueHandleOf<void*, LocalFreeCloser>;
 // INVALID_HANDLE_VALUE, not NULL).
 using UniqueFind = UniqueHandleOf<HANDLE, FindCloseCloser>;
 using UniqueEventSource = UniqueHandleOf<HANDLE, DeregisterEventSourceCloser>;
+
+// A function of a loaded module as its own pointer type; null when missing.
+template <typename Fn>
+Fn GetProcAs(HMODULE hModule, const char* pszName)
+{
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(hModule, pszName)));
+}
