@@ -1,6 +1,5 @@
 #include "CAuthoritySetting.h"
 
-#include <cstdio>
 #include <string>
 
 #include "CProductInfo.h"
@@ -11,13 +10,7 @@ const char SOURCE_FILE[] = "..\\..\\src\\CAuthoritySetting";
 
 CAuthoritySetting::CAuthoritySetting() : m_pfnSetAccessRights(nullptr)
 {
-    char szInstall[PATH_BUFFER_SIZE];
-    DWORD dwSize = sizeof(szInstall);
-    CProductInfo(PRODUCT_KEYSTONE).GetInstallPath(szInstall, &dwSize);
-    char szLibrary[PATH_BUFFER_SIZE];
-    snprintf(szLibrary, sizeof(szLibrary), "%s%s", szInstall, "\\Brannoc\\bin\\qwacl.dll");
-
-    m_hQwAcl.reset(LoadLibraryA(szLibrary));
+    m_hQwAcl.reset(LoadFamilyLibrary("\\Brannoc\\bin\\qwacl.dll"));
     if (!m_hQwAcl)
         ThrowError(SOURCE_FILE, __LINE__, 0xC00003E7, std::to_string(GetLastError()).c_str(),
                    "0x0");

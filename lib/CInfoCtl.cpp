@@ -3,7 +3,6 @@
 
 #include "CInfoCtl.h"
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -25,12 +24,7 @@ void CInfoCtl::AcquireHostName()
 // The library's answer, 1 when the library or its export is missing.
 int CInfoCtl::AskHostNameLibrary()
 {
-    char szInstall[PATH_BUFFER_SIZE];
-    DWORD dwSize = sizeof(szInstall);
-    CProductInfo(PRODUCT_KEYSTONE).GetInstallPath(szInstall, &dwSize);
-    char szLibrary[PATH_BUFFER_SIZE];
-    snprintf(szLibrary, sizeof(szLibrary), "%s\\Brannoc.DM\\bin\\nodeapi.dll", szInstall);
-    m_hNodeApi.reset(LoadLibraryA(szLibrary));
+    m_hNodeApi.reset(LoadFamilyLibrary("\\Brannoc.DM\\bin\\nodeapi.dll"));
 
     int nAnswer = 1;
     int nDetail = 0;

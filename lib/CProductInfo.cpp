@@ -166,3 +166,13 @@ void CProductInfo::GetTmpPath(char* pszBuffer, DWORD* pdwSize)
     InstallPathWith("GetTempPath()", "\\tmp", pszBuffer, pdwSize);
     Store(m_tmpPath, pszBuffer);
 }
+
+HMODULE LoadFamilyLibrary(const char* pszRelative)
+{
+    char szInstall[PATH_BUFFER_SIZE];
+    DWORD dwSize = sizeof(szInstall);
+    CProductInfo(PRODUCT_KEYSTONE).GetInstallPath(szInstall, &dwSize);
+    char szLibrary[PATH_BUFFER_SIZE];
+    snprintf(szLibrary, sizeof(szLibrary), "%s%s", szInstall, pszRelative);
+    return LoadLibraryA(szLibrary);
+}

@@ -56,3 +56,9 @@ private:
     int m_nFileRtyTime;
     int m_nFileReadSize;
 };
+
+// Loads a shared library of the product family from below the sibling
+// product's installation ("<DM PathName>" + pszRelative, at most 1024
+// characters). Throws when the sibling is not installed; null when the
+// library does not load (GetLastError tells why).
+HMODULE LoadFamilyLibrary(const char* pszRelative);
