@@ -1,0 +1,55 @@
+#pragma once
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "CBase.h"
+#include "CWin64Process.h"
+#include "UniqueHandle.h"
+
+struct FileListEntry {
+    std::string strName;   // as the directory search returns it, no directory
+    std::string strStamp;  // last write, "YYYYMMDDhhmmss", no time-zone conversion
+};
+
+// The regular files matching one wildcard pattern, sorted by name, handed out
+// by index as names or full paths.
+class CFileList : public virtual CBase {
+public:
+    CFileList();
+    ~CFileList() override;
+    CFileList(const CFileList&) = delete;
+    CFileList& operator=(const CFileList&) = delete;
+
+    // Adds the files matching pszPattern (a full path whose last component may
+    // hold "*" and "?") and sorts the whole list by name: ascending for
+    // nOrder 1, descending otherwise. A missing directory or no match adds
+    // nothing. Failures are reported and their text thrown.
+    void ExecFileListCmd(const char* pszPattern, int nOrder);
+
+    int GetFileCount() const;
+    // The entry itself, with its stamp; an index outside the list throws
+    // std::out_of_range, as for the two below.
+    const FileListEntry& GetFileEntry(int nIndex) const;
+    // Cut to fit nSize bytes with the terminator.
+    void GetFileName(char* pszBuffer, int nSize, int nIndex) const;
+    // The directory of the last pattern listed, then the name.
+    void GetFilePathName(char* pszBuffer, int nSize, int nIndex) const;
+
+private:
+    void CutToDirectory(const std::string& pattern);
+    bool ListMatches(const std::string& pattern);
+    void SwitchRedirectionOffBelowSystem(const std::string& pattern);
+    void SwitchRedirectionOn();
+    void RestoreRedirectionQuietly();
+
+    std::string m_strPathName;
+    std::vector<FileListEntry> m_vecFiles;
+    UniqueFind m_hFind;
+    std::unique_ptr<CWin64Process> m_pWin64;
+    int m_bRedirectOff;
+    int m_bWow64;
+    DWORD m_nThreadId;
+};
