@@ -21,3 +21,48 @@ struct CommandOptions {
 // Checks the whole command line into options. The first fault is reported
 // on errorRecord and its text thrown; options may then be partly filled.
 void ParseCommandLine(int argc, char** argv, CommandOptions& options, CBase& errorRecord);
+
+class CIniFile;
+
+// Where each directory value is held: at most 1024 characters and the
+// terminator.
+#define DIR_BUFFER_SIZE 1025
+
+// SAVE_DIR of the manager definition file: the save directory of the
+// collected logs. Throws when it is missing or empty, or unreadable.
+int ReadSaveDir(char* pszBuffer, CIniFile& iniFile, CBase& errorRecord);
+
+// NormalizeDir of the agent's configuration file: the directory of the
+// normalized logs. Only CSV runs need it; for LOG runs a missing value leaves
+// the buffer as it was.
+void ReadNormalizeDir(char* pszBuffer, const std::string& logKind, CBase& errorRecord);
+
+// Refuses an option directory that names the protected directory, also
+// through short names or in other letter case. The report names "-D" in both
+// programs.
+void CheckNotSameDir(const char* pszProtectedDir, const char* pszOptionDir, CBase& errorRecord);
+
+// The archive storage software's installation directory, from the registry.
+void GetArchiveToolDir(char* pszBuffer, DWORD dwBufferSize);
+
+// Runs one archive storage command whose line ends in " 2> " and the capture
+// file, and throws the tool's first output line when it fails.
+void RunArchiveCommand(const char* pszCommandLine, CBase& errorRecord, const char* pszCaptureFile);
+
+// The fields of a log file name:
+//   host_second_kind_date[_extra][_short][_last].suffix
+// where the suffix is ".cln" for archived files (restore) and ".log" or
+// ".csv" for collected ones (backup). A field the name lacks is empty.
+struct LogFileNameFields {
+    std::string hostField;
+    std::string secondField;
+    std::string kindField;
+    std::string dateField;   // "00000000": not a log of the requested kind
+    std::string extraField;  // kind "B" only
+    std::string shortField;
+    std::string lastField;   // tells generations of one log apart
+};
+
+// Splits a file name; a name that does not split is reported and thrown.
+LogFileNameFields ParseLogFileName(const std::string& name, const std::string& logKind,
+                                   CBase& errorRecord);

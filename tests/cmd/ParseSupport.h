@@ -41,6 +41,37 @@ protected:
                                              s1 + "," + s2 + "," + s3 + ",(NULL),(NULL)");
     }
 
+    // The fields of a log file name as "host|second|kind|date|extra|short|last",
+    // or the report it threw.
+    static std::string Fields(const std::string& name, const std::string& logKind)
+    {
+        CBase record;
+        std::string fields;
+        const std::string thrown = Thrown([&] {
+            const LogFileNameFields f = ParseLogFileName(name, logKind, record);
+            fields = f.hostField + "|" + f.secondField + "|" + f.kindField + "|" + f.dateField +
+                     "|" + f.extraField + "|" + f.shortField + "|" + f.lastField;
+        });
+        return thrown.empty() ? fields : thrown;
+    }
+
+    // The report of a name that does not split.
+    static std::string BadName(const char* pszProgram, int tag, const std::string& name)
+    {
+        return Report(0xC00003DE, tag, pszProgram, "Invalid FileName Format", name);
+    }
+
+    struct NameCase {
+        std::string name;
+        std::string logKind;
+        std::string expected;
+    };
+    static void CheckNames(const std::vector<NameCase>& cases)
+    {
+        for (const NameCase& c : cases)
+            EXPECT_EQ(c.expected, Fields(c.name, c.logKind)) << c.name << " " << c.logKind;
+    }
+
     static std::string Today() { return DaysFromToday(0); }
 
     static std::string DaysFromToday(int nDays)

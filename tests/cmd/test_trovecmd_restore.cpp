@@ -33,3 +33,30 @@ TEST_F(ParseTest, RestoreDirectoryAndGeneration)
     EXPECT_EQ(Report(0xC0000261, 1906, "-G"),
               Parse({"-G", "ALL", "-G", "ALL", "-D", dir, "-R", dir}));
 }
+
+TEST_F(ParseTest, RestoreArchivedNames)
+{
+    const char* p = "troveload.exe";
+    CheckNames({
+        {"hostA_app_X_20070105.cln", "LOG", "hostA|app|X|20070105|||"},
+        {"hostA_app_X_20070105001.cln", "CSV", "hostA|app|X|20070105|||"},
+        // An 11-character date field marks a CSV archive, any other a LOG one.
+        {"hostA_app_X_20070105001.cln", "LOG", "hostA|app|X|00000000|||"},
+        {"hostA_app_X_20070105.cln", "CSV", "hostA|app|X|00000000|||"},
+        {"hostA_app_X_20070105001_01_003.cln", "CSV", "hostA|app|X|20070105|||"},
+        {"hostA_app_X_20070105_01_003.cln", "CSV", "hostA|app|X|00000000|||"},
+        {"hostA_app_X_20070105_01_003.cln", "LOG", "hostA|app|X|20070105||01|003"},
+        {"hostA_app_X_20070105_003.cln", "LOG", "hostA|app|X|20070105|||003"},
+        {"hostA_app_B_20070105_E1_0001.cln", "LOG", "hostA|app|B|20070105|E1|0001|"},
+        {"hostA_app_B_20070105_E1.cln", "LOG", "hostA|app|B|20070105|E1||"},
+        // The first ".cln" counts, wherever it stands.
+        {"hostA_app_X_20070105.cln.cln", "LOG", "hostA|app|X|20070105|||"},
+        {"hostA", "LOG", BadName(p, 2185, "hostA")},
+        {"hostA_app__20070105.cln", "LOG", BadName(p, 2210, "hostA_app__20070105.cln")},
+        {"hostA_app_X_20070105001.log", "CSV", BadName(p, 2241, "hostA_app_X_20070105001.log")},
+        {"hostA_app_X_20070105.log", "LOG", BadName(p, 2266, "hostA_app_X_20070105.log")},
+        {"hostA_app_B_20070105_E1.log", "LOG", BadName(p, 2322, "hostA_app_B_20070105_E1.log")},
+        {"hostA_app_X_20070105_01.log", "LOG", BadName(p, 2347, "hostA_app_X_20070105_01.log")},
+        {"hostA_app_X_20070105_01_003.log", "LOG", BadName(p, 2375, "hostA_app_X_20070105_01_003.log")},
+    });
+}
