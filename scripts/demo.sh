@@ -9,7 +9,17 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 bash scripts/build.sh
 
-build=$PWD/build/x86_64
+# The deliverable is the 32-bit build; where this machine cannot run 32-bit
+# programs, the 64-bit twin stands in. A 32-bit program reads the 32-bit view
+# of the registry.
+if bash scripts/runs32bit.sh; then
+    arch=i686 view=/reg:32
+else
+    arch=x86_64 view=/reg:64
+    echo "demo: this machine does not run 32-bit programs under Wine; the x86_64 build stands in"
+fi
+echo "demo: running the $arch build"
+build=$PWD/build/$arch
 install=$build/demo/install
 winerun=$build/winerun
 echo "demo: laying out an installation in $install"
@@ -20,7 +30,7 @@ cp "$build/bin/zoratmsg.dll" "$install/bin/"
 "$winerun" --start
 trap '"$winerun" --stop' EXIT
 winpath="Z:$(echo "$install" | tr / '\\')"
-reg() { "$winerun" reg add "$@" /f >/dev/null; }
+reg() { "$winerun" reg add "$@" /f $view >/dev/null; }
 reg 'HKLM\SOFTWARE\Kelvane\Brannoc\CurrentVersion\Zorat' /v Install /d "$winpath"
 
 for language in ENGLISH JAPANESE; do

@@ -1,15 +1,23 @@
 #!/usr/bin/env bash
 # Installs what building and testing need on Debian 12, only what is missing:
-# the MinGW-w64 cross compilers, CMake, GoogleTest's sources, Wine (64-bit)
-# and the Japanese locale that Wine's code page 932 runs need.
+# the MinGW-w64 cross compilers, CMake, GoogleTest's sources, Wine (64-bit,
+# and 32-bit for the deliverable's WOW64 runs) and the Japanese locale that
+# Wine's code page 932 runs need.
 set -euo pipefail
 
 packages=(cmake make g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools
-          binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 wine wine64 googletest locales)
+          binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 wine wine64 wine32:i386
+          googletest locales)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }
+
+# wine32 comes from the i386 architecture, which apt must know first.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    echo "setup: adding the i386 architecture for wine32"
+    as_root dpkg --add-architecture i386
+fi
 
 missing=()
 for package in "${packages[@]}"; do
