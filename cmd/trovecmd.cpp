@@ -9,9 +9,18 @@
 #include "CCheckData.h"
 #include "CDateTime.h"
 
+#ifdef TROVE_RESTORE
+const char TROVE_PROGRAM_FILE[] = "troveload.exe";
+const char TROVE_MODULE[] = "trovers";
+#else
+const char TROVE_PROGRAM_FILE[] = "trovesave.exe";
+const char TROVE_MODULE[] = "trovesv";
+#endif
+const char TROVECMD_SOURCE[] = "..\\..\\src\\trovecmd";
+
 namespace {
 
-const char SOURCE_FILE[] = "..\\..\\src\\trovecmd";
+const char* const SOURCE_FILE = TROVECMD_SOURCE;
 
 const DWORD MSG_TOO_MANY_ARGUMENTS = 0xC000025D;
 const DWORD MSG_BAD_OPTION = 0xC000025E;

@@ -16,7 +16,7 @@
 
 namespace {
 
-const char SOURCE_FILE[] = "..\\..\\src\\trovecmd";
+const char* const SOURCE_FILE = TROVECMD_SOURCE;
 const char AGENT_CONFIGURATION[] = "\\Brannoc.dm\\quend\\data\\etc\\quendconf.ini";
 const char ARKSTORE_KEY[] = "SOFTWARE\\Kelvane\\Install\\Arkstore";
 

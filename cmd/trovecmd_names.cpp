@@ -5,14 +5,12 @@
 
 namespace {
 
-const char SOURCE_FILE[] = "..\\..\\src\\trovecmd";
+const char* const SOURCE_FILE = TROVECMD_SOURCE;
 const DWORD MSG_INVALID = 0xC00003DE;
 
 #ifdef TROVE_RESTORE
-const char PROGRAM_FILE[] = "troveload.exe";
 const char NAME_SUFFIX[] = ".cln";
 #else
-const char PROGRAM_FILE[] = "trovesave.exe";
 const char NAME_SUFFIX[] = ".log";
 #endif
 
@@ -56,7 +54,7 @@ public:
 private:
     [[noreturn]] void Fail(int nTag)
     {
-        m_report.ThrowError(SOURCE_FILE, nTag, MSG_INVALID, PROGRAM_FILE, "Invalid FileName Format",
+        m_report.ThrowError(SOURCE_FILE, nTag, MSG_INVALID, TROVE_PROGRAM_FILE, "Invalid FileName Format",
                             m_name.c_str());
     }
 

@@ -1,0 +1,117 @@
+#include "CArchiveTarget.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "CAuditLog.h"
+#include "CFileOperation.h"
+
+namespace {
+
+const char* const SOURCE_FILE = TROVECMD_SOURCE;
+const int MAX_ATTEMPTS = 1000;
+const int MAX_TARGET_PATH = 251;
+const size_t LISTING_LINE_SIZE = 4096;
+
+}  // namespace
+
+CArchiveTarget::CArchiveTarget(CTroveRun& run, const std::string& toolDir,
+                               const std::string& tmpDir)
+    : m_run(run), m_archiveDir(run.Options().archiveDir),
+      m_extension(run.Options().logKind == "CSV" ? ".csv" : ".log"), m_toolDir(toolDir),
+      m_tmpDir(tmpDir), m_bListingDone(false), m_bFatal(false)
+{
+}
+
+bool CArchiveTarget::AssignArchiveTarget(const std::string& fileName,
+                                         const std::string& sourcePath, long long nSourceSize)
+{
+    m_targetPath.clear();
+    const size_t nExtension = fileName.find(m_extension);
+    if (nExtension == std::string::npos)
+        m_run.ThrowError(SOURCE_FILE, 786, 0xC00003DE, "Not Found log extension",
+                         fileName.c_str());
+    const std::string baseName = fileName.substr(0, nExtension);
+    SetCandidate(baseName, 0, 800);
+
+    for (int nAttempt = 1;; ++nAttempt) {
+        // A name given earlier in this run is taken even before the copy.
+        const bool bAssigned = m_assigned.count(m_targetName) != 0;
+        if (!bAssigned && m_check.CheckFileExist(m_targetPath.c_str(), CHECK_MODE_FILE) != 1) {
+            m_assigned.insert(m_targetName);
+            return true;
+        }
+        if (!bAssigned && ListedSize(sourcePath) == nSourceSize) {
+            m_run.Audit(m_run.InfoTrace(SOURCE_FILE, 1008, 0x4000008C, sourcePath.c_str()), "C",
+                        AUDIT_CONSOLE_STDOUT);
+            return false;
+        }
+        if (nAttempt == MAX_ATTEMPTS)
+            m_run.ThrowError(SOURCE_FILE, 1022, 0xC00002A9, sourcePath.c_str());
+        SetCandidate(baseName, nAttempt, 1042);
+    }
+}
+
+void CArchiveTarget::SetCandidate(const std::string& baseName, int nAttempt, int nLengthTag)
+{
+    char szCounter[20] = "";
+    if (nAttempt > 0) snprintf(szCounter, sizeof(szCounter), "_%03d", nAttempt);
+    m_targetName = baseName + szCounter + ".cln";
+    m_targetPath = m_archiveDir + "\\" + m_targetName;
+    if (m_targetPath.size() > MAX_TARGET_PATH)
+        m_run.ThrowError(SOURCE_FILE, nLengthTag, 0xC000025F, "-D", m_archiveDir.c_str());
+}
+
+long long CArchiveTarget::ListedSize(const std::string& sourcePath)
+{
+    if (!m_bListingDone) MakeListing();
+    const auto entry = m_listing.find(m_targetName);
+    if (entry == m_listing.end()) {
+        m_bFatal = true;
+        m_run.ThrowError(SOURCE_FILE, 998, 0xC00003DE, TROVE_PROGRAM_FILE, "File Not Found",
+                         m_capturePath.c_str(), sourcePath.c_str());
+    }
+    return entry->second;
+}
+
+void CArchiveTarget::MakeListing()
+{
+    char szPid[16];
+    FormatNumber(szPid, sizeof(szPid), static_cast<int>(m_run.GetObjProcessID()), 1);
+    m_capturePath = m_tmpDir + "\\" + TROVE_MODULE + "_arkls_" + szPid + ".tmp";
+    const std::string command = "\"" + m_toolDir + "\\cmd\\bin\\arkls\" -f -s \"" +
+                                m_archiveDir + "\" 2> " + m_capturePath;
+    // Without a trustworthy listing no name can be judged: the run ends.
+    try {
+        RunArchiveCommand(command.c_str(), m_run, m_capturePath.c_str());
+        CFileOperation capture(m_capturePath.c_str(), FILE_MODE_READ, 0);
+        std::string line;
+        while (capture.FileReadLine(line)) ReadListingLine(line);
+    } catch (...) {
+        m_bFatal = true;
+        throw;
+    }
+    m_bListingDone = true;
+}
+
+// "name TAB size CR LF"; runs of TABs separate like one.
+void CArchiveTarget::ReadListingLine(std::string line)
+{
+    if (!line.empty() && line.back() == '\n') line.pop_back();
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.size() >= LISTING_LINE_SIZE) line.resize(LISTING_LINE_SIZE - 1);
+
+    const size_t nNameStart = line.find_first_not_of('\t');
+    if (nNameStart == std::string::npos)
+        m_run.ThrowError(SOURCE_FILE, 942, 0xC00003DE, TROVE_PROGRAM_FILE, "Invalid File Format",
+                         m_capturePath.c_str(), line.c_str());
+    const size_t nNameEnd = line.find('\t', nNameStart);
+    const std::string name = line.substr(nNameStart, nNameEnd - nNameStart);
+    const size_t nSizeStart =
+        nNameEnd == std::string::npos ? std::string::npos : line.find_first_not_of('\t', nNameEnd);
+    if (nSizeStart == std::string::npos)
+        m_run.ThrowError(SOURCE_FILE, 955, 0xC00003DE, TROVE_PROGRAM_FILE, "Invalid File Format",
+                         m_capturePath.c_str(), name.c_str());
+    // Sizes of 2 GiB and more are common: read all 64 bits.
+    m_listing.emplace(name, strtoll(line.c_str() + nSizeStart, nullptr, 10));
+}

@@ -1,0 +1,83 @@
+#include "CBackupRun.h"
+
+#include "CProductInfo.h"
+#include "CSem.h"
+
+namespace {
+
+const char* const SOURCE_FILE = TROVECMD_SOURCE;
+
+}  // namespace
+
+CBackupRun::CBackupRun(CTroveRun& run) : m_run(run), m_options(run.Options()) {}
+
+void CBackupRun::Configure()
+{
+    m_sources = ReadSourceDirectories(m_options.logKind, m_run);
+    CheckNotSourceDir(m_sources, m_options.archiveDir, m_run);
+    GrantAccessOnFixedDrive(m_options.archiveDir);
+}
+
+void CBackupRun::Select()
+{
+    const bool bCsv = m_options.logKind == "CSV";
+    const DateSelection dates = SelectDates(m_options);
+    const std::string pattern = SearchPattern(bCsv ? m_sources.normalizeDir : m_sources.saveDir,
+                                              m_options, dates, bCsv ? ".csv" : ".log");
+    CFileList list;
+    list.ExecFileListCmd(pattern.c_str(), 1);
+
+    char szToolDir[DIR_BUFFER_SIZE];
+    GetArchiveToolDir(szToolDir, sizeof(szToolDir));
+    m_toolDir = szToolDir;
+    char szTmpDir[DIR_BUFFER_SIZE] = {};
+    DWORD dwSize = sizeof(szTmpDir);
+    CProductInfo(PRODUCT_ZORAT).GetTmpPath(szTmpDir, &dwSize);
+
+    m_pTargets.reset(new CArchiveTarget(m_run, m_toolDir, szTmpDir));
+    m_pBatch.reset(new CCopyBatch(m_run, szTmpDir));
+    m_pBatch->Open();
+    for (int i = 0; i < list.GetFileCount(); ++i) SelectFile(list, i, dates);
+}
+
+void CBackupRun::SelectFile(const CFileList& list, int nIndex, const DateSelection& dates)
+{
+    char szName[DIR_BUFFER_SIZE];
+    list.GetFileName(szName, sizeof(szName), nIndex);
+    std::string sourcePath;
+    try {
+        const LogFileNameFields fields = ParseLogFileName(szName, m_options.logKind, m_run);
+        if (!dates.Selects(fields.dateField)) return;
+        m_run.CountSelected();
+        char szPath[DIR_BUFFER_SIZE];
+        list.GetFilePathName(szPath, sizeof(szPath), nIndex);
+        sourcePath = szPath;
+        const long long nSize = m_file.FileSize(szPath);
+        if (!m_pTargets->AssignArchiveTarget(szName, sourcePath, nSize)) return;
+        CheckLogLock(fields, sourcePath);
+        m_pBatch->Add(sourcePath, m_pTargets->TargetPath());
+    } catch (const std::exception& e) {
+        if (m_pTargets->Fatal()) throw;
+        m_run.AddFailure(sourcePath, m_pTargets->TargetPath(), e.what());
+    }
+}
+
+void CBackupRun::CheckLogLock(const LogFileNameFields& fields, const std::string& sourcePath)
+{
+    const std::string name = fields.hostField + fields.secondField + fields.dateField + "savelog";
+    CSem lock(name.c_str(), 1);
+    if (lock.Lock() == 0) m_run.ThrowError(SOURCE_FILE, 1086, 0xC000026C, sourcePath.c_str());
+    lock.Unlock();
+}
+
+void CBackupRun::Copy()
+{
+    m_pBatch->Close();
+    m_pBatch->Copy(m_toolDir, " -a -m ");
+}
+
+void CBackupRun::RemoveTemporaryFiles()
+{
+    if (!m_pBatch) return;
+    m_pBatch->RemoveFiles({m_pTargets->ListingCapture()});
+}

@@ -1,0 +1,21 @@
+// trovesave: copies the collected log files of one kind, selected by host,
+// second name and date, into an archive directory on the archive storage
+// device, under names that never collide with what is archived there.
+#include "CBackupRun.h"
+#include "CTroveRun.h"
+
+int main(int argc, char** argv)
+{
+    CTroveRun run(argc, argv);
+    CBackupRun backup(run);
+    run.Guard([&] {
+        run.CheckUserAndServer();
+        ParseCommandLine(argc, argv, run.Options(), run);
+        backup.Configure();
+        backup.Select();
+        backup.Copy();
+    });
+    backup.RemoveTemporaryFiles();
+    if (!backup.Fatal()) run.ReportFiles();
+    return run.Finish();
+}

@@ -1,0 +1,121 @@
+#include "CTroveRun.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "CAuthority.h"
+#include "CProductInfo.h"
+
+namespace {
+
+const char* const SOURCE_FILE = TROVECMD_SOURCE;
+const DWORD REQUIRED_SERVER_TYPE = 8;
+
+// What the per-file reports say instead of a device error: that an error
+// occurred in the device and a technician should be contacted (code page 932).
+const char DEVICE_ERROR_TEXT[] =
+    "STRAVIK QX900\x82\xc5\x83\x47\x83\x89\x81\x5b\x82\xaa\x94\xad\x90\xb6\x82\xb5\x82\xdc"
+    "\x82\xb5\x82\xbd\x81\x42\x8b\x5a\x8f\x70\x88\xf5\x82\xc9\x98\x41\x97\x8d\x82\xb5\x82\xc4"
+    "\x82\xad\x82\xbe\x82\xb3\x82\xa2\x81\x42";
+const char DEVICE_ERROR_MARK[] = ":arena";
+
+std::string CommandText(int argc, char** argv)
+{
+    std::string text = TROVE_PROGRAM_FILE;
+    for (int i = 1; i < argc; ++i) text += std::string(" ") + argv[i];
+    return text;
+}
+
+}  // namespace
+
+CTroveRun::CTroveRun(int argc, char** argv)
+    : m_pTrace(nullptr), m_commandText(CommandText(argc, argv)), m_nExitCode(0), m_nSelected(0),
+      m_nCopied(0)
+{
+    // Without the trace the run goes on; the reports keep their texts.
+    OpenCommonTrace(TROVE_MODULE, &m_pTrace);
+    m_pAudit.reset(new CAuditLog(nullptr));
+    Audit(InfoTrace(SOURCE_FILE, 301, 0x40000002, TROVE_PROGRAM_FILE), "B", AUDIT_CONSOLE_STDOUT);
+}
+
+CTroveRun::~CTroveRun()
+{
+    m_pAudit.reset();
+    CloseCommonTrace(&m_pTrace);
+}
+
+void CTroveRun::CheckUserAndServer()
+{
+    if (CAuthority().IsAdministrator() != 1) ThrowError(SOURCE_FILE, 310, 0xC0000259);
+    if (CProductInfo(PRODUCT_ZORAT).GetServerType() != REQUIRED_SERVER_TYPE)
+        ThrowError(SOURCE_FILE, 325, 0xC000025A, TROVE_PROGRAM_FILE);
+}
+
+size_t CTroveRun::AddRecord(const std::string& sourcePath, const std::string& targetPath)
+{
+    m_records.push_back(CopyRecord{sourcePath, targetPath, "", 1});
+    return m_records.size() - 1;
+}
+
+void CTroveRun::AddFailure(const std::string& sourcePath, const std::string& targetPath,
+                           const std::string& message)
+{
+    m_records.push_back(CopyRecord{sourcePath, targetPath, message, 0});
+    m_nExitCode = std::max(m_nExitCode, 1);
+}
+
+void CTroveRun::Audit(const char* pszMessage, const char* pszResult, int nConsole)
+{
+    m_pAudit->WriteAuditLog("", TROVE_PROGRAM_FILE, m_commandText.c_str(), pszMessage, pszResult,
+                            nConsole);
+}
+
+void CTroveRun::Fatal(const char* pszText)
+{
+    Audit(pszText, "F", AUDIT_CONSOLE_STDERR);
+    m_nExitCode = 255;
+}
+
+void CTroveRun::ReportFiles()
+{
+    for (const CopyRecord& record : m_records) {
+        if (record.copied == 1) {
+            Audit(InfoTrace(SOURCE_FILE, 1340, 0x40000097, record.sourcePath.c_str(),
+                            record.targetPath.c_str()),
+                  "S", AUDIT_CONSOLE_NONE);
+            ++m_nCopied;
+            continue;
+        }
+        const char* pszMessage = record.message.find(DEVICE_ERROR_MARK) != std::string::npos
+                                     ? DEVICE_ERROR_TEXT
+                                     : record.message.c_str();
+        Audit(ErrorTrace(SOURCE_FILE, 1365, 0xC00002C2, record.sourcePath.c_str(),
+                         record.targetPath.c_str(), pszMessage),
+              "F", AUDIT_CONSOLE_STDOUT);
+    }
+}
+
+int CTroveRun::Finish()
+{
+    const char* pszCommand = m_commandText.c_str();
+    int nExitCode = 255;
+    const char* pszFinal = nullptr;
+    if (m_nExitCode == 0 && m_nSelected > 0) {
+        pszFinal = InfoLog(SOURCE_FILE, 1408, 0x4000008D, pszCommand);
+        nExitCode = 0;
+    } else if (m_nExitCode == 0) {
+        Audit(WarningTrace(SOURCE_FILE, 1395, 0x40000090, pszCommand), "S", AUDIT_CONSOLE_NONE);
+        pszFinal = InfoLog(SOURCE_FILE, 1399, 0x40000090, pszCommand);
+        nExitCode = 2;
+    } else if (m_nCopied == 0) {
+        pszFinal = ErrorLog(SOURCE_FILE, 1424, 0x4000008F, pszCommand);
+    } else if (m_nExitCode == 1) {
+        pszFinal = WarningLog(SOURCE_FILE, 1415, 0x4000008E, pszCommand);
+        nExitCode = 1;
+    } else {
+        pszFinal = WarningLog(SOURCE_FILE, 1432, 0x4000008E, pszCommand);
+    }
+    printf("%s\n", pszFinal);
+    fflush(stdout);
+    return nExitCode;
+}

@@ -1,0 +1,78 @@
+#pragma once
+#include <exception>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "CAuditLog.h"
+#include "CBase.h"
+#include "CCommonTrace.h"
+#include "trovecmd.h"
+
+// One file that a run tried to copy, and how that ended.
+struct CopyRecord {
+    std::string sourcePath;
+    std::string targetPath;
+    std::string message;  // empty, or the failure text
+    int copied = 1;       // 1 while the file counts as copied (or restored)
+};
+
+// The frame that both programs' runs share: the start with its trace and
+// audit record, the checks before any file is looked at, the fatal-error
+// guard, the per-file and final reports and the exit code. Its error record
+// is the run's.
+class CTroveRun : public virtual CBase {
+public:
+    // Opens the common trace, reports the start and writes audit "B".
+    CTroveRun(int argc, char** argv);
+    ~CTroveRun() override;
+    CTroveRun(const CTroveRun&) = delete;
+    CTroveRun& operator=(const CTroveRun&) = delete;
+
+    // Runs step under the fatal-error guard: whatever it throws ends it, is
+    // written as audit "F" on standard error and makes the exit code 255.
+    template <typename Step>
+    void Guard(Step step)
+    {
+        try {
+            step();
+        } catch (const std::exception& e) {
+            Fatal(e.what());
+        }
+    }
+
+    // The user must be an administrator, the server of type 8.
+    void CheckUserAndServer();
+    CommandOptions& Options() { return m_options; }
+
+    // A file that passed the selection.
+    void CountSelected() { ++m_nSelected; }
+    // Appends a record of a file queued for the copy; returns its index.
+    size_t AddRecord(const std::string& sourcePath, const std::string& targetPath);
+    // A file whose handling failed before the copy; the run goes on.
+    void AddFailure(const std::string& sourcePath, const std::string& targetPath,
+                    const std::string& message);
+    std::vector<CopyRecord>& Records() { return m_records; }
+    // After a failed or unverified copy.
+    void SetCopyFailed() { m_nExitCode = 255; }
+
+    // An audit record with the run's program and command-line texts.
+    void Audit(const char* pszMessage, const char* pszResult, int nConsole);
+
+    // Reports each record as copied or failed.
+    void ReportFiles();
+    // The final report; returns the exit code.
+    int Finish();
+
+private:
+    void Fatal(const char* pszText);
+
+    CCommonTrace* m_pTrace;
+    std::string m_commandText;
+    std::unique_ptr<CAuditLog> m_pAudit;
+    CommandOptions m_options;
+    std::vector<CopyRecord> m_records;
+    int m_nExitCode;
+    int m_nSelected;
+    int m_nCopied;
+};
