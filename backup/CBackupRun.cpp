@@ -1,6 +1,5 @@
 #include "CBackupRun.h"
 
-#include "CProductInfo.h"
 #include "CSem.h"
 
 namespace {
@@ -27,15 +26,9 @@ void CBackupRun::Select()
     CFileList list;
     list.ExecFileListCmd(pattern.c_str(), 1);
 
-    char szToolDir[DIR_BUFFER_SIZE];
-    GetArchiveToolDir(szToolDir, sizeof(szToolDir));
-    m_toolDir = szToolDir;
-    char szTmpDir[DIR_BUFFER_SIZE] = {};
-    DWORD dwSize = sizeof(szTmpDir);
-    CProductInfo(PRODUCT_ZORAT).GetTmpPath(szTmpDir, &dwSize);
 
-    m_pTargets.reset(new CArchiveTarget(m_run, m_toolDir, szTmpDir));
-    m_pBatch.reset(new CCopyBatch(m_run, szTmpDir));
+    m_pBatch.reset(new CCopyBatch(m_run));
+    m_pTargets.reset(new CArchiveTarget(m_run, m_pBatch->ToolDir(), m_pBatch->TmpDir()));
     m_pBatch->Open();
     for (int i = 0; i < list.GetFileCount(); ++i) SelectFile(list, i, dates);
 }
@@ -45,6 +38,7 @@ void CBackupRun::SelectFile(const CFileList& list, int nIndex, const DateSelecti
     char szName[DIR_BUFFER_SIZE];
     list.GetFileName(szName, sizeof(szName), nIndex);
     std::string sourcePath;
+    bool bNamed = false;  // the record of a failure names the last candidate
     try {
         const LogFileNameFields fields = ParseLogFileName(szName, m_options.logKind, m_run);
         if (!dates.Selects(fields.dateField)) return;
@@ -53,12 +47,13 @@ void CBackupRun::SelectFile(const CFileList& list, int nIndex, const DateSelecti
         list.GetFilePathName(szPath, sizeof(szPath), nIndex);
         sourcePath = szPath;
         const long long nSize = m_file.FileSize(szPath);
+        bNamed = true;
         if (!m_pTargets->AssignArchiveTarget(szName, sourcePath, nSize)) return;
         CheckLogLock(fields, sourcePath);
         m_pBatch->Add(sourcePath, m_pTargets->TargetPath());
     } catch (const std::exception& e) {
         if (m_pTargets->Fatal()) throw;
-        m_run.AddFailure(sourcePath, m_pTargets->TargetPath(), e.what());
+        m_run.AddFailure(sourcePath, bNamed ? m_pTargets->TargetPath() : "", e.what());
     }
 }
 
@@ -73,11 +68,13 @@ void CBackupRun::CheckLogLock(const LogFileNameFields& fields, const std::string
 void CBackupRun::Copy()
 {
     m_pBatch->Close();
-    m_pBatch->Copy(m_toolDir, " -a -m ");
+    m_pBatch->Copy(" -a -m ");
 }
 
 void CBackupRun::RemoveTemporaryFiles()
 {
     if (!m_pBatch) return;
-    m_pBatch->RemoveFiles({m_pTargets->ListingCapture()});
+    std::vector<std::string> others;
+    if (m_pTargets) others.push_back(m_pTargets->ListingCapture());
+    m_pBatch->RemoveFiles(others);
 }

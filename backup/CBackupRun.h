@@ -40,7 +40,6 @@ private:
     CTroveRun& m_run;
     const CommandOptions& m_options;
     SourceDirectories m_sources;
-    std::string m_toolDir;
     CFileOperation m_file;
     std::unique_ptr<CCopyBatch> m_pBatch;
     std::unique_ptr<CArchiveTarget> m_pTargets;

@@ -1,6 +1,7 @@
 #include "CCopyBatch.h"
 
 #include "CAuditLog.h"
+#include "CProductInfo.h"
 #include "CReportException.h"
 
 namespace {
@@ -10,9 +11,14 @@ const size_t MAX_LIST_LINES = 2048;
 
 }  // namespace
 
-CCopyBatch::CCopyBatch(CTroveRun& run, const std::string& tmpDir)
-    : m_run(run), m_tmpDir(tmpDir), m_nLines(0), m_nAllLines(0)
+CCopyBatch::CCopyBatch(CTroveRun& run) : m_run(run), m_nLines(0), m_nAllLines(0)
 {
+    char szDir[DIR_BUFFER_SIZE] = {};
+    GetArchiveToolDir(szDir, sizeof(szDir));
+    m_toolDir = szDir;
+    DWORD dwSize = sizeof(szDir);
+    CProductInfo(PRODUCT_ZORAT).GetTmpPath(szDir, &dwSize);
+    m_tmpDir = szDir;
     m_capturePath = TemporaryFile("arkcp", false);
 }
 
@@ -50,11 +56,11 @@ void CCopyBatch::Add(const std::string& sourcePath, const std::string& targetPat
 
 void CCopyBatch::Close() { m_file.FileClose(); }
 
-void CCopyBatch::Copy(const std::string& toolDir, const char* pszOptions)
+void CCopyBatch::Copy(const char* pszOptions)
 {
     if (m_nAllLines == 0) return;
     for (const ListFile& list : m_lists) {
-        const std::string command = "\"" + toolDir + "\\cmd\\bin\\arkcp\"" + pszOptions + "\"" +
+        const std::string command = "\"" + m_toolDir + "\\cmd\\bin\\arkcp\"" + pszOptions + "\"" +
                                     list.path + "\" 2> " + m_capturePath;
         try {
             RunArchiveCommand(command.c_str(), m_run, m_capturePath.c_str());

@@ -13,9 +13,13 @@
 // named after the program and the process.
 class CCopyBatch {
 public:
-    CCopyBatch(CTroveRun& run, const std::string& tmpDir);
+    // Reads the archive storage software's and the temporary directory.
+    explicit CCopyBatch(CTroveRun& run);
     CCopyBatch(const CCopyBatch&) = delete;
     CCopyBatch& operator=(const CCopyBatch&) = delete;
+
+    const std::string& ToolDir() const { return m_toolDir; }
+    const std::string& TmpDir() const { return m_tmpDir; }
 
     // Creates list file 0.
     void Open();
@@ -27,7 +31,7 @@ public:
     // file, when any line was written. A failed call marks every record
     // whose target is missing or cut with the tool's text; after a call
     // that succeeded, each of its records must have its target complete.
-    void Copy(const std::string& toolDir, const char* pszOptions);
+    void Copy(const char* pszOptions);
     // Removes the list files, the copy's capture file and the other files
     // named, in that order, where they exist; errors are ignored.
     void RemoveFiles(const std::vector<std::string>& others);
@@ -46,6 +50,7 @@ private:
     void Verify(const ListFile& list);
 
     CTroveRun& m_run;
+    std::string m_toolDir;
     std::string m_tmpDir;
     std::string m_capturePath;
     std::vector<ListFile> m_lists;

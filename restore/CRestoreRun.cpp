@@ -3,7 +3,6 @@
 #include <new>
 
 #include "CAuditLog.h"
-#include "CProductInfo.h"
 
 namespace {
 
@@ -48,14 +47,8 @@ void CRestoreRun::Select()
     CFileList list;
     list.ExecFileListCmd(pattern.c_str(), 2);
 
-    char szToolDir[DIR_BUFFER_SIZE];
-    GetArchiveToolDir(szToolDir, sizeof(szToolDir));
-    m_toolDir = szToolDir;
-    char szTmpDir[DIR_BUFFER_SIZE] = {};
-    DWORD dwSize = sizeof(szTmpDir);
-    CProductInfo(PRODUCT_ZORAT).GetTmpPath(szTmpDir, &dwSize);
 
-    m_pBatch.reset(new CCopyBatch(m_run, szTmpDir));
+    m_pBatch.reset(new CCopyBatch(m_run));
     m_pBatch->Open();
     for (int i = 0; i < list.GetFileCount(); ++i) SelectFile(list, i, dates);
 }
@@ -116,7 +109,7 @@ bool CRestoreRun::IsPresent(const std::string& targetPath)
 void CRestoreRun::Copy()
 {
     m_pBatch->Close();
-    m_pBatch->Copy(m_toolDir, " -r -m ");
+    m_pBatch->Copy(" -r -m ");
 }
 
 void CRestoreRun::RemoveTemporaryFiles()

@@ -42,7 +42,6 @@ private:
 
     CTroveRun& m_run;
     CommandOptions& m_options;
-    std::string m_toolDir;
     std::unique_ptr<CSem> m_pLock;
     std::unique_ptr<CCopyBatch> m_pBatch;
     LogFileNameFields m_previous;
