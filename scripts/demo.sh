@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# The main job, as far as it exists: installs what is missing, builds both
-# architectures, lays out a demo installation of the product in the build's
-# Wine prefix and runs the smoke check of the reporting path in English and
-# in Japanese, then shows the common trace it wrote.
+# The main job in a demo installation: installs what is missing, builds both
+# architectures, lays out the product in the build's Wine prefix, puts sample
+# logs into its save and normalized-log directories and backs them up to the
+# archive directory M:\archive, showing for each run the console, the exit
+# code, the archive directory, the common trace and the audit log. The last
+# run finds everything archived already.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,39 +12,77 @@ bash scripts/setup.sh
 bash scripts/build.sh
 
 # The deliverable is the 32-bit build; where this machine cannot run 32-bit
-# programs, the 64-bit twin stands in. A 32-bit program reads the 32-bit view
-# of the registry.
+# programs, the 64-bit twin stands in.
 if bash scripts/runs32bit.sh; then
-    arch=i686 view=/reg:32
+    arch=i686
 else
-    arch=x86_64 view=/reg:64
+    arch=x86_64
     echo "demo: this machine does not run 32-bit programs under Wine; the x86_64 build stands in"
 fi
 echo "demo: running the $arch build"
 build=$PWD/build/$arch
-install=$build/demo/install
 winerun=$build/winerun
-echo "demo: laying out an installation in $install"
-rm -rf "$build/demo"
-mkdir -p "$install/bin"
-cp "$build/bin/zoratmsg.dll" "$install/bin/"
+drive_c=$build/wineprefix/drive_c
+install=$drive_c/Kelvane/Zorat
+archive=$build/archive-device/archive
 
 "$winerun" --start
 trap '"$winerun" --stop' EXIT
-winpath="Z:$(echo "$install" | tr / '\\')"
-reg() { "$winerun" reg add "$@" /f $view >/dev/null; }
-reg 'HKLM\SOFTWARE\Kelvane\Brannoc\CurrentVersion\Zorat' /v Install /d "$winpath"
+bash scripts/layout.sh "$arch"
 
-for language in ENGLISH JAPANESE; do
-    reg 'HKLM\SOFTWARE\Kelvane\Brannoc\CurrentVersion' /v 'DM Language' /d "$language"
-    echo "demo: smoke check with DM Language=$language"
-    if [ "$language" = JAPANESE ]; then
-        LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 "$winerun" "$build/bin/report_smoke.exe" \
-            | iconv -f CP932 -t UTF-8
-    else
-        "$winerun" "$build/bin/report_smoke.exe"
-    fi
+# Collected logs of yesterday and of three days ago (which the default
+# selection, yesterday's, leaves alone), and normalized ones of yesterday.
+yesterday=$(date -d '1 day ago' +%Y%m%d)
+older=$(date -d '3 days ago' +%Y%m%d)
+sample() {  # directory, name, lines
+    for i in $(seq "$3"); do printf '%s record %d\r\n' "$2" "$i"; done >"$1/$2"
+}
+files() {  # size and name of each file of a directory
+    for file in "$1"/*; do
+        [ -f "$file" ] && printf '  %8d  %s\n' "$(stat -c %s "$file")" "${file##*/}"
+    done
+    return 0
+}
+for name in "web01_httpd_X_${yesterday}.log" "web01_sshd_X_${yesterday}_01_002.log" \
+            "db01_pgsql_X_${yesterday}.log" "web01_httpd_X_${older}.log"; do
+    sample "$drive_c/ZoratLogs/save" "$name" 40
 done
+for name in "web01_httpd_X_${yesterday}001.csv" "db01_pgsql_X_${yesterday}001.csv"; do
+    sample "$drive_c/ZoratLogs/normalize" "$name" 25
+done
+echo "demo: sample logs in C:\\ZoratLogs\\save"
+files "$drive_c/ZoratLogs/save"
+echo "demo: and in C:\\ZoratLogs\\normalize"
+files "$drive_c/ZoratLogs/normalize"
 
-echo "demo: common trace $install/trace/trovesmoke.trc"
-iconv -f CP932 -t UTF-8 "$install/trace/trovesmoke.trc"
+# The programs write code page 932 (as on a Japanese server); shown as UTF-8.
+show() { iconv -f CP932 -t UTF-8 "$@"; }
+size_of() { if [ -f "$1" ]; then stat -c %s "$1"; else echo 0; fi; }
+run=0
+backup() {
+    run=$((run + 1))
+    local out=$build/demo-out.txt err=$build/demo-err.txt status=0
+    local trace=$install/trace/trovesv.trc audit=$install/log/audit.log
+    local trace_from audit_from
+    trace_from=$(size_of "$trace")
+    audit_from=$(size_of "$audit")
+    echo
+    echo "demo: run $run: trovesave.exe $*"
+    LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 "$winerun" 'C:\Kelvane\Zorat\bin\trovesave.exe' "$@" \
+        </dev/null >"$out" 2>"$err" || status=$?
+    echo "--- standard output"
+    show "$out"
+    echo "--- standard error"
+    show "$err"
+    echo "--- exit code: $status"
+    echo "--- archive directory M:\\archive"
+    files "$archive"
+    echo "--- common trace (C:\\Kelvane\\Zorat\\trace\\trovesv.trc), this run"
+    tail -c +$((trace_from + 1)) "$trace" | show
+    echo "--- audit log (C:\\Kelvane\\Zorat\\log\\audit.log), this run: result, message"
+    tail -c +$((audit_from + 1)) "$audit" | show | awk -F'\t' '{ print $5 "  " $9 }'
+}
+
+backup -D 'M:\archive'
+backup -D 'M:\archive' -L CSV
+backup -D 'M:\archive'

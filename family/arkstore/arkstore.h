@@ -14,6 +14,7 @@ struct Faults {
     Failure failure = Failure::None;
     std::string message = "ARK0050E request failed";  // for Failure::Text
     int nAfter = -1;      // arkcp: lines copied before failing; -1: fail at once
+    int nSkip = 0;        // arkcp: this line (from 1) is left out without a word; 0: none
     std::string listing;  // arkls: "notab", "empty" or "omit:<name>"
 };
 

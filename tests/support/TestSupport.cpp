@@ -186,6 +186,12 @@ DWORD ChildProcess::Wait()
     return dwCode;
 }
 
+void ChildProcess::End()
+{
+    TerminateProcess(m_info.hProcess, 1);
+    WaitForSingleObject(m_info.hProcess, INFINITE);
+}
+
 std::unique_ptr<ChildProcess> HoldFileLock(const char* pszMode, const std::string& path,
                                            int nHoldMs)
 {

@@ -99,6 +99,8 @@ public:
 
     // The exit code once the child has ended.
     DWORD Wait();
+    // Ends the child now; what it held is left abandoned.
+    void End();
 
 private:
     PROCESS_INFORMATION m_info;

@@ -1,0 +1,609 @@
+// trovesave end to end: the installed program with the archive storage tools
+// and the family's libraries, in the laid-out installation.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+
+#include "InstalledProduct.h"
+
+using namespace e2e;
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+const char PROGRAM[] = "trovesave.exe";
+const char ARKCP[] = "\"C:\\Kelvane\\Arkstore\\cmd\\bin\\arkcp\"";
+const char ARKLS[] = "\"C:\\Kelvane\\Arkstore\\cmd\\bin\\arkls\"";
+const ULONGLONG FOUR_GIB = 0x100000000ULL;
+
+// What a failed copy on the device is reported with, in code page 932.
+const char DEVICE_ERROR_TEXT[] =
+    "STRAVIK QX900"
+    "\x82\xc5\x83\x47\x83\x89\x81\x5b\x82\xaa\x94\xad\x90\xb6\x82\xb5\x82\xdc\x82\xb5\x82\xbd"
+    "\x81\x42\x8b\x5a\x8f\x70\x88\xf5\x82\xc9\x98\x41\x97\x8d\x82\xb5\x82\xc4\x82\xad\x82\xbe"
+    "\x82\xb3\x82\xa2\x81\x42";
+
+class TrovesaveTest : public InstalledProduct {
+protected:
+    // Runs the program and checks what every run leaves: no temporary file,
+    // the start on the console and as the first audit record, every record
+    // with the program and the command-line text, and the reports traced.
+    RunResult Save(const std::string& args)
+    {
+        RunResult run = Run("trovesave", args);
+        EXPECT_TRUE(run.tmpFiles.empty()) << Joined(run.tmpFiles);
+        EXPECT_TRUE(!run.out.empty() && run.out.front() == Started()) << Joined(run.out);
+        EXPECT_TRUE(!run.audit.empty() && run.audit.front().result == "B");
+        for (const AuditRecord& record : run.audit) {
+            EXPECT_EQ(PROGRAM, record.program);
+            EXPECT_EQ(CommandText(args), record.commandLine);
+            // A fatal one may be a tool's own line, which is no report.
+            if (record.result != "F") {
+                EXPECT_NE(std::string::npos, run.trace.find(record.message)) << record.message;
+            }
+        }
+        if (!run.out.empty()) {
+            EXPECT_NE(std::string::npos, run.trace.find(run.out.back())) << run.out.back();
+        }
+        return run;
+    }
+
+    static std::string CommandText(const std::string& args) { return PROGRAM + (" " + args); }
+    static std::string Final(DWORD dwMessageId, const std::string& args)
+    {
+        return Text(dwMessageId, {CommandText(args)});
+    }
+    static std::string Started() { return Text(0x40000002, {PROGRAM}); }
+    static std::string Copied(const std::string& source, const std::string& target)
+    {
+        return Text(0x40000097, {source, target});
+    }
+    static std::string Failed(const std::string& source, const std::string& target,
+                              const std::string& message)
+    {
+        return Text(0xC00002C2, {source, target, message});
+    }
+    static std::string AlreadyThere(const std::string& source)
+    {
+        return Text(0x4000008C, {source});
+    }
+
+    // The audit records as "<letter> <message>".
+    static Lines Audit(const RunResult& run)
+    {
+        Lines records;
+        for (const AuditRecord& record : run.audit)
+            records.push_back(record.result + " " + record.message);
+        return records;
+    }
+
+    // The tool calls as "<tool>: <command>", each followed by its list lines.
+    static Lines Calls(const RunResult& run)
+    {
+        Lines calls;
+        for (const ToolCall& call : run.calls) {
+            calls.push_back(call.tool + ": " + call.command);
+            for (const std::string& line : call.lines) calls.push_back("  " + line);
+        }
+        return calls;
+    }
+    static std::string CopyCall(const RunResult& run, int nList)
+    {
+        return std::string("arkcp: ") + ARKCP + " -a -m \"" + ListFile(run, nList) + "\"";
+    }
+    static std::string ListFile(const RunResult& run, int nList)
+    {
+        return std::string(TMP_DIR) + "\\trovesv_arkcplist_" + std::to_string(run.processId) +
+               "_" + std::to_string(nList) + ".tmp";
+    }
+    static std::string ListingCall()
+    {
+        return std::string("arkls: ") + ARKLS + " -f -s \"" + ARCHIVE_DIR + "\"";
+    }
+    static std::string ListingCapture(const RunResult& run)
+    {
+        return std::string(TMP_DIR) + "\\trovesv_arkls_" + std::to_string(run.processId) + ".tmp";
+    }
+
+    // "{n}" stands for the date n days back.
+    static std::string Dated(std::string text)
+    {
+        for (size_t nOpen; (nOpen = text.find('{')) != std::string::npos;) {
+            const size_t nClose = text.find('}', nOpen);
+            text.replace(nOpen, nClose - nOpen + 1,
+                         DaysAgo(atoi(text.substr(nOpen + 1, nClose - nOpen - 1).c_str())));
+        }
+        return text;
+    }
+    static std::string Archived(const std::string& name)
+    {
+        return std::string(ARCHIVE_DIR) + "\\" + name;
+    }
+    static std::string Joined(const std::vector<std::string>& lines)
+    {
+        std::string text;
+        for (const std::string& line : lines) text += line + "\n";
+        return text;
+    }
+};
+
+// Which logs a run selects: only the selected ones are copied (under their
+// name with .cln) and recorded, the others are neither counted nor recorded.
+struct SelectionCase {
+    const char* pszWhat;
+    std::vector<std::pair<const char*, const char*>> files;  // directory, name
+    const char* pszArgs;
+    std::vector<size_t> selected;  // indexes into files, in the order handled
+};
+
+TEST_F(TrovesaveTest, SelectsByDateHostAndKindAndCopiesWhatItSelects)
+{
+    const SelectionCase cases[] = {
+        {"yesterday's logs by default",
+         {{SAVE_DIR, "hostA_app_X_{1}.log"}, {SAVE_DIR, "hostA_app_X_{2}.log"},
+          {SAVE_DIR, "hostA_app_X_{0}.log"}, {SAVE_DIR, "hostB_db_X_{1}_01_002.log"},
+          {NORMALIZE_DIR, "hostA_app_X_{1}001.csv"}},
+         "-D M:\\archive", {0, 3}},
+        {"one date",
+         {{SAVE_DIR, "hostA_app_X_{4}.log"}, {SAVE_DIR, "hostA_app_X_{3}.log"},
+          {SAVE_DIR, "hostA_app_X_{1}.log"}},
+         "-D M:\\archive -B {3}", {1}},
+        {"a range with both ends",
+         {{SAVE_DIR, "hostA_app_X_{6}.log"}, {SAVE_DIR, "hostA_app_X_{5}.log"},
+          {SAVE_DIR, "hostA_app_X_{4}.log"}, {SAVE_DIR, "hostA_app_X_{3}.log"},
+          {SAVE_DIR, "hostA_app_X_{2}.log"}},
+         "-D M:\\archive -F 5 -T 3", {1, 2, 3}},
+        {"host and second name",
+         {{SAVE_DIR, "hostA_app_X_{1}.log"}, {SAVE_DIR, "hostA_web_X_{1}.log"},
+          {SAVE_DIR, "hostB_app_X_{1}.log"}},
+         "-D M:\\archive -H hostA -A app", {0}},
+        {"normalized logs",
+         {{NORMALIZE_DIR, "hostA_app_X_{1}001.csv"}, {NORMALIZE_DIR, "hostA_app_X_{2}001.csv"},
+          {SAVE_DIR, "hostA_app_X_{1}.log"}},
+         "-D M:\\archive -L CSV", {0}},
+        {"nothing of yesterday",
+         {{SAVE_DIR, "hostA_app_X_{2}.log"}, {NORMALIZE_DIR, "hostA_app_X_{1}001.csv"}},
+         "-D M:\\archive", {}},
+        {"nothing in the range",
+         {{SAVE_DIR, "hostA_app_X_{6}.log"}, {SAVE_DIR, "hostA_app_X_{2}.log"}},
+         "-D M:\\archive -F 5 -T 3", {}},
+    };
+    for (const SelectionCase& c : cases) {
+        SCOPED_TRACE(c.pszWhat);
+        Reset();
+        Lines sources, names;
+        for (size_t i = 0; i < c.files.size(); ++i) {
+            names.push_back(Dated(c.files[i].second));
+            sources.push_back(WriteLog(c.files[i].first, names.back(), 50 + 10 * i));
+        }
+        const std::string args = Dated(c.pszArgs);
+        const RunResult run = Save(args);
+
+        EXPECT_TRUE(run.err.empty()) << Joined(run.err);
+        if (c.selected.empty()) {
+            EXPECT_EQ(2u, run.exitCode);
+            EXPECT_EQ((Lines{Started(), Final(0x40000090, args)}), run.out);
+            EXPECT_EQ((Lines{"B " + Started(), "S " + Final(0x40000090, args)}),
+                      Audit(run));
+            EXPECT_TRUE(run.calls.empty()) << Joined(Calls(run));
+            EXPECT_TRUE(run.archive.empty());
+            continue;
+        }
+        Lines audit = {"B " + Started()};
+        Lines calls = {CopyCall(run, 0)};
+        std::map<std::string, ULONGLONG> archive;
+        for (size_t i : c.selected) {
+            const std::string name = names[i].substr(0, names[i].find('.')) + ".cln";
+            audit.push_back("S " + Copied(sources[i], Archived(name)));
+            calls.push_back("  " + sources[i] + "\t" + Archived(name));
+            archive[name] = 50 + 10 * i;
+        }
+        EXPECT_EQ(0u, run.exitCode);
+        EXPECT_EQ((Lines{Started(), Final(0x4000008D, args)}), run.out);
+        EXPECT_EQ(audit, Audit(run));
+        EXPECT_EQ(calls, Calls(run));
+        EXPECT_EQ(archive, run.archive);
+    }
+}
+
+TEST_F(TrovesaveTest, SecondRunFindsTheLogsArchivedWithOneListing)
+{
+    const std::string a = WriteLog(SAVE_DIR, Dated("hostA_app_X_{1}.log"), 300);
+    const std::string b = WriteLog(SAVE_DIR, Dated("hostB_app_X_{1}.log"), 301);
+    const std::string args = "-D M:\\archive";
+    const RunResult first = Save(args);
+    ASSERT_EQ(0u, first.exitCode) << Joined(first.out);
+    ASSERT_EQ(2u, first.archive.size());
+
+    const RunResult second = Save(args);
+    EXPECT_EQ(0u, second.exitCode);
+    EXPECT_EQ((Lines{Started(), AlreadyThere(a), AlreadyThere(b),
+                                        Final(0x4000008D, args)}),
+              second.out);
+    EXPECT_EQ((Lines{"B " + Started(), "C " + AlreadyThere(a),
+                                        "C " + AlreadyThere(b)}),
+              Audit(second));
+    EXPECT_EQ(Lines{ListingCall()}, Calls(second));
+    EXPECT_EQ(first.archive, second.archive);
+}
+
+// Against the device listing: a name taken with another size is numbered, one
+// with the same size (in 64 bits) counts as archived already.
+TEST_F(TrovesaveTest, NumberedNamesAgainstTheListedSizes)
+{
+    struct Log {
+        const char* pszHost;
+        ULONGLONG size;
+        std::vector<std::pair<const char*, ULONGLONG>> archived;  // suffix, size
+        const char* pszOutcome;  // target suffix, or "" when already archived
+    };
+    const Log logs[] = {
+        {"hostA", 10, {{"", 11}}, "_001"},
+        {"hostB", 10, {{"", 11}, {"_001", 10}}, ""},
+        {"hostC", 10, {{"", 11}, {"_001", 12}}, "_002"},
+        {"hostD", 5, {{"", FOUR_GIB + 5}}, "_001"},
+        {"hostE", FOUR_GIB + 5, {{"", FOUR_GIB + 5}}, ""},
+    };
+    Lines skipped, copied, lines;
+    std::map<std::string, ULONGLONG> archive;
+    for (const Log& log : logs) {
+        const std::string base = Dated(std::string(log.pszHost) + "_app_X_{1}");
+        const std::string source = WriteLog(SAVE_DIR, base + ".log", log.size);
+        for (const auto& name : log.archived) {
+            WriteLog(ARCHIVE_DIR, base + name.first + ".cln", name.second);
+            archive[base + name.first + ".cln"] = name.second;
+        }
+        if (*log.pszOutcome == '\0') {
+            skipped.push_back(source);
+            continue;
+        }
+        const std::string target = base + log.pszOutcome + ".cln";
+        copied.push_back("S " + Copied(source, Archived(target)));
+        lines.push_back("  " + source + "\t" + Archived(target));
+        archive[target] = log.size;
+    }
+    const RunResult run = Save("-D M:\\archive");
+
+    EXPECT_EQ(0u, run.exitCode);
+    Lines out = {Started()}, audit = {"B " + Started()};
+    for (const std::string& source : skipped) {
+        out.push_back(AlreadyThere(source));
+        audit.push_back("C " + AlreadyThere(source));
+    }
+    out.push_back(Final(0x4000008D, "-D M:\\archive"));
+    audit.insert(audit.end(), copied.begin(), copied.end());
+    EXPECT_EQ(out, run.out);
+    EXPECT_EQ(audit, Audit(run));
+    Lines calls = {ListingCall(), CopyCall(run, 0)};
+    calls.insert(calls.end(), lines.begin(), lines.end());
+    EXPECT_EQ(calls, Calls(run));
+    EXPECT_EQ(archive, run.archive);
+}
+
+TEST_F(TrovesaveTest, NoNumberLeftFailsThatLogOnly)
+{
+    const std::string base = Dated("hostA_app_X_{1}");
+    const std::string full = WriteLog(SAVE_DIR, base + ".log", 10);
+    const std::string other = WriteLog(SAVE_DIR, Dated("hostB_app_X_{1}.log"), 10);
+    WriteLog(ARCHIVE_DIR, base + ".cln", 11);
+    for (int i = 1; i <= 999; ++i) {
+        char szSuffix[8];
+        snprintf(szSuffix, sizeof(szSuffix), "_%03d", i);
+        WriteLog(ARCHIVE_DIR, base + szSuffix + ".cln", 11);
+    }
+    const std::string args = "-D M:\\archive";
+    const RunResult run = Save(args);
+
+    const std::string otherTarget = Archived(Dated("hostB_app_X_{1}.cln"));
+    const std::string failed = Failed(full, Archived(base + "_999.cln"), Text(0xC00002A9, {full}));
+    EXPECT_EQ(1u, run.exitCode);
+    EXPECT_EQ((Lines{Started(), failed, Final(0x4000008E, args)}), run.out);
+    EXPECT_EQ((Lines{"B " + Started(), "F " + failed,
+                                        "S " + Copied(other, otherTarget)}),
+              Audit(run));
+    EXPECT_EQ((Lines{ListingCall(), CopyCall(run, 0),
+                                        "  " + other + "\t" + otherTarget}),
+              Calls(run));
+    EXPECT_EQ(1001u, run.archive.size());
+}
+
+// A listing the run cannot trust ends it before anything is copied.
+TEST_F(TrovesaveTest, UnusableListingEndsTheRun)
+{
+    struct ListingCase {
+        const char* pszControl;
+        int nLine;  // where the report is made; 0: the tool's own line
+        std::function<std::string(const RunResult&, const std::string&)> text;
+    };
+    const ListingCase cases[] = {
+        {"arkls.listing=omit:hostA_app_X_{1}.cln", 998,
+         [](const RunResult& run, const std::string& source) {
+             return Text(0xC00003DE, {PROGRAM, "File Not Found", ListingCapture(run), source});
+         }},
+        {"arkls.listing=empty", 942,
+         [](const RunResult& run, const std::string&) {
+             return Text(0xC00003DE, {PROGRAM, "Invalid File Format", ListingCapture(run), ""});
+         }},
+        {"arkls.listing=notab", 955,
+         [](const RunResult& run, const std::string&) {
+             return Text(0xC00003DE, {PROGRAM, "Invalid File Format", ListingCapture(run),
+                                      "ARK0301W entry damaged"});
+         }},
+        {"arkls.fail=error\narkls.message=ARK0200E no medium", 0,
+         [](const RunResult&, const std::string&) { return std::string("ARK0200E no medium"); }},
+    };
+    for (const ListingCase& c : cases) {
+        SCOPED_TRACE(c.pszControl);
+        Reset();
+        const std::string source = WriteLog(SAVE_DIR, Dated("hostA_app_X_{1}.log"), 10);
+        WriteLog(SAVE_DIR, Dated("hostB_app_X_{1}.log"), 10);
+        WriteLog(ARCHIVE_DIR, Dated("hostA_app_X_{1}.cln"), 11);
+        SetToolFaults(Dated(c.pszControl));
+        const std::string args = "-D M:\\archive";
+        const RunResult run = Save(args);
+
+        const std::string text = c.text(run, source);
+        EXPECT_EQ(255u, run.exitCode);
+        EXPECT_EQ((Lines{Started(), Final(0x4000008F, args)}), run.out);
+        EXPECT_EQ(Lines{text}, run.err);
+        EXPECT_EQ((Lines{"B " + Started(), "F " + text}), Audit(run));
+        EXPECT_EQ(Lines{ListingCall()}, Calls(run));
+        EXPECT_EQ(1u, run.archive.size());
+        if (c.nLine) {
+            EXPECT_NE(std::string::npos,
+                      run.trace.find("trovecmd(" + std::to_string(c.nLine) + ") " + text));
+        }
+    }
+}
+
+// A copy that fails, wholly or in part, or that the device claims without
+// doing it: each log not on the device is reported failed.
+TEST_F(TrovesaveTest, FailedCopiesAreReportedPerLog)
+{
+    enum Why { DEVICE, TOOL_LINE, CRASH, NOT_VERIFIED };
+    struct CopyCase {
+        const char* pszControl;
+        const char* pszCopied;  // per log: '+' copied, '-' failed
+        Why why;
+        DWORD dwFinal;
+    };
+    const CopyCase cases[] = {
+        {"arkcp.fail=arena", "---", DEVICE, 0x4000008F},
+        {"arkcp.after=1", "+--", TOOL_LINE, 0x4000008E},
+        {"arkcp.fail=crash", "---", CRASH, 0x4000008F},
+        {"arkcp.skip=2", "+-+", NOT_VERIFIED, 0x4000008E},
+    };
+    for (const CopyCase& c : cases) {
+        SCOPED_TRACE(c.pszControl);
+        Reset();
+        Lines sources, targets;
+        for (const char* pszHost : {"hostA", "hostB", "hostC"}) {
+            const std::string base = Dated(std::string(pszHost) + "_app_X_{1}");
+            sources.push_back(WriteLog(SAVE_DIR, base + ".log", 10 + sources.size()));
+            targets.push_back(Archived(base + ".cln"));
+        }
+        SetToolFaults(c.pszControl);
+        const std::string args = "-D M:\\archive";
+        const RunResult run = Save(args);
+
+        const std::string captured = std::string(TMP_DIR) + "\\trovesv_arkcp_" +
+                                     std::to_string(run.processId) + ".tmp";
+        Lines out = {Started()}, audit = {"B " + Started()};
+        Lines calls = {CopyCall(run, 0)};
+        size_t nCopied = 0;
+        for (size_t i = 0; i < sources.size(); ++i) {
+            calls.push_back("  " + sources[i] + "\t" + targets[i]);
+            if (c.pszCopied[i] == '+') {
+                audit.push_back("S " + Copied(sources[i], targets[i]));
+                ++nCopied;
+                continue;
+            }
+            const std::string why =
+                c.why == DEVICE      ? std::string(DEVICE_ERROR_TEXT)
+                : c.why == TOOL_LINE ? std::string("ARK0050E request failed")
+                : c.why == CRASH
+                    ? Text(0xC000033F, {std::string(ARKCP) + " -a -m \"" + ListFile(run, 0) +
+                                            "\" 2> " + captured,
+                                        "-1073741819"})
+                    : Text(0xC00003DE, {PROGRAM, "Copy Not Verified", targets[i]});
+            out.push_back(Failed(sources[i], targets[i], why));
+            audit.push_back("F " + out.back());
+        }
+        out.push_back(Final(c.dwFinal, args));
+        EXPECT_EQ(255u, run.exitCode);
+        EXPECT_EQ(out, run.out);
+        EXPECT_TRUE(run.err.empty()) << Joined(run.err);
+        EXPECT_EQ(audit, Audit(run));
+        EXPECT_EQ(calls, Calls(run));
+        EXPECT_EQ(nCopied, run.archive.size());
+    }
+}
+
+// 2049 logs take two list files, copied in order. When the first copy fails,
+// every log not on the device yet is failed, also the one the second copies.
+TEST_F(TrovesaveTest, MoreThan2048LogsTakeTwoListFiles)
+{
+    Lines sources;
+    for (int i = 0; i < 2049; ++i) {
+        char szHost[16];
+        snprintf(szHost, sizeof(szHost), "h%04d", i);
+        sources.push_back(WriteLog(SAVE_DIR, Dated(szHost + std::string("_app_X_{1}.log")), 8));
+    }
+    SetToolFaults("arkcp.fail=error\narkcp.call=1\narkcp.message=ARK0100E tape full\n");
+    const std::string args = "-D M:\\archive";
+    const RunResult run = Save(args);
+
+    EXPECT_EQ(255u, run.exitCode);
+    ASSERT_EQ(2u, run.calls.size());
+    EXPECT_EQ(CopyCall(run, 0), "arkcp: " + run.calls[0].command);
+    EXPECT_EQ(CopyCall(run, 1), "arkcp: " + run.calls[1].command);
+    ASSERT_EQ(2048u, run.calls[0].lines.size());
+    ASSERT_EQ(1u, run.calls[1].lines.size());
+    EXPECT_EQ(0u, run.calls[0].lines[0].find(sources[0] + "\t"));
+    EXPECT_EQ(0u, run.calls[0].lines[2047].find(sources[2047] + "\t"));
+    EXPECT_EQ(0u, run.calls[1].lines[0].find(sources[2048] + "\t"));
+    EXPECT_EQ("B" + std::string(2049, 'F'), run.AuditLetters());
+    const std::string lastTarget = run.calls[1].lines[0].substr(sources[2048].size() + 1);
+    EXPECT_EQ("F " + Failed(sources[2048], lastTarget, "ARK0100E tape full"),
+              Audit(run).back());
+    ASSERT_EQ(2051u, run.out.size());
+    EXPECT_EQ(Final(0x4000008F, args), run.out.back());
+    EXPECT_EQ(1u, run.archive.size());
+    EXPECT_EQ(1u, run.archive.count(lastTarget.substr(lastTarget.rfind('\\') + 1)));
+}
+
+TEST_F(TrovesaveTest, NameThatDoesNotSplitFailsWithoutPaths)
+{
+    const std::string good = Dated("hostA_app_X_{1}.log");
+    const std::string goodTarget = Archived(Dated("hostA_app_X_{1}.cln"));
+    const std::string bad = Dated("hostA_app__{1}.log");
+    const std::string failed =
+        Failed("", "", Text(0xC00003DE, {PROGRAM, "Invalid FileName Format", bad}));
+    const std::string args = "-D M:\\archive";
+    for (bool bWithGood : {true, false}) {
+        SCOPED_TRACE(bWithGood ? "with a good one" : "alone");
+        Reset();
+        const std::string source = bWithGood ? WriteLog(SAVE_DIR, good, 10) : "";
+        WriteLog(SAVE_DIR, bad, 10);
+        const RunResult run = Save(args);
+
+        EXPECT_EQ(bWithGood ? 1u : 255u, run.exitCode);
+        EXPECT_EQ((Lines{Started(), failed,
+                                            Final(bWithGood ? 0x4000008E : 0x4000008F, args)}),
+                  run.out);
+        Lines audit = {"B " + Started()};
+        if (bWithGood) audit.push_back("S " + Copied(source, goodTarget));
+        audit.push_back("F " + failed);
+        EXPECT_EQ(audit, Audit(run));
+        EXPECT_EQ(bWithGood ? 1u : 0u, run.archive.size());
+    }
+}
+
+TEST_F(TrovesaveTest, LogLockedElsewhereFailsThatLogOnly)
+{
+    const std::string locked = WriteLog(SAVE_DIR, Dated("hostA_app_X_{1}.log"), 10);
+    const std::string free = WriteLog(SAVE_DIR, Dated("hostB_app_X_{1}.log"), 10);
+    const std::string ready = std::string(INSTALL_DIR) + "\\holder.ready";
+    testing_support::ChildProcess holder(
+        "holder.exe", Dated("sem hostAapp{1}savelog 60000 \"") + ready + "\"", ready);
+    DeleteFileA(ready.c_str());
+    const std::string args = "-D M:\\archive";
+    const RunResult run = Save(args);
+    holder.End();
+
+    const std::string failed = Failed(locked, Archived(Dated("hostA_app_X_{1}.cln")),
+                                      Text(0xC000026C, {locked}));
+    const std::string freeTarget = Archived(Dated("hostB_app_X_{1}.cln"));
+    EXPECT_EQ(1u, run.exitCode);
+    EXPECT_EQ((Lines{Started(), failed, Final(0x4000008E, args)}), run.out);
+    EXPECT_EQ((Lines{"B " + Started(), "F " + failed,
+                                        "S " + Copied(free, freeTarget)}),
+              Audit(run));
+    EXPECT_EQ((Lines{CopyCall(run, 0), "  " + free + "\t" + freeTarget}),
+              Calls(run));
+}
+
+void SetServerType(DWORD dwType)
+{
+    ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_LOCAL_MACHINE,
+                                             "SOFTWARE\\Kelvane\\Brannoc\\CurrentVersion\\Zorat",
+                                             "ServerType", REG_DWORD, &dwType, sizeof(dwType)));
+}
+
+// Faults found before any log is looked at: the text on standard error, the
+// failed run on standard output, exit code 255.
+TEST_F(TrovesaveTest, FaultsBeforeSelectionEndTheRun)
+{
+    struct FatalCase {
+        const char* pszWhat;
+        std::function<void()> setUp;
+        const char* pszArgs;
+        std::string text;
+    };
+    const FatalCase cases[] = {
+        {"unknown option", [] {}, "-D M:\\archive -X 1", Text(0xC000025E, {"-X"})},
+        {"archive directory is the save directory", [] {}, "-D c:\\zoratlogs\\SAVE",
+         Text(0xC000025F, {"-D", "c:\\zoratlogs\\SAVE"})},
+        {"not a manager server", [] { SetServerType(7); }, "-D M:\\archive",
+         Text(0xC000025A, {PROGRAM})},
+        {"CSV logs without their directory",
+         [] { WriteText(AGENT_CONFIG, "[Directory]\r\n"); }, "-D M:\\archive -L CSV",
+         Text(0xC0000303)},
+    };
+    for (const FatalCase& c : cases) {
+        SCOPED_TRACE(c.pszWhat);
+        Reset();
+        WriteLog(SAVE_DIR, Dated("hostA_app_X_{1}.log"), 10);
+        WriteLog(NORMALIZE_DIR, Dated("hostA_app_X_{1}001.csv"), 10);
+        c.setUp();
+        const RunResult run = Save(c.pszArgs);
+
+        EXPECT_EQ(255u, run.exitCode);
+        EXPECT_EQ((Lines{Started(), Final(0x4000008F, c.pszArgs)}), run.out);
+        EXPECT_EQ(Lines{c.text}, run.err);
+        EXPECT_EQ((Lines{"B " + Started(), "F " + c.text}), Audit(run));
+        EXPECT_TRUE(run.calls.empty()) << Joined(Calls(run));
+    }
+}
+
+// Access rights are granted on an archive directory of a fixed drive only.
+TEST_F(TrovesaveTest, AccessRightsOnFixedDrivesOnly)
+{
+    ASSERT_EQ(static_cast<UINT>(DRIVE_FIXED), GetDriveTypeA("M:\\"));
+    ASSERT_EQ(static_cast<UINT>(DRIVE_REMOTE), GetDriveTypeA("N:\\"));
+    for (const char* pszDir : {ARCHIVE_DIR, NETWORK_ARCHIVE_DIR}) {
+        SCOPED_TRACE(pszDir);
+        Reset();
+        WriteLog(SAVE_DIR, Dated("hostA_app_X_{1}.log"), 10);
+        const RunResult run = Save(std::string("-D ") + pszDir);
+
+        EXPECT_EQ(0u, run.exitCode) << Joined(run.out) << Joined(run.err);
+        EXPECT_EQ(1u, run.archive.size());
+        if (std::string(pszDir) == NETWORK_ARCHIVE_DIR) {
+            EXPECT_TRUE(run.aclCalls.empty()) << Joined(run.aclCalls);
+            continue;
+        }
+        ASSERT_EQ(1u, run.aclCalls.size());
+        const std::string& call = run.aclCalls[0];
+        EXPECT_EQ(std::string(ARCHIVE_DIR) + "\t", call.substr(0, call.find('\t') + 1));
+        EXPECT_NE(std::string::npos, call.find("\tAdministrators "));
+        EXPECT_NE(std::string::npos, call.find("\tSYSTEM "));
+    }
+}
+
+// Two logs of one run with the same base name never share a target, also
+// when the plain name is taken on the device already.
+TEST_F(TrovesaveTest, LogsWithOneBaseNameGetTargetsOfTheirOwn)
+{
+    const std::string base = Dated("h_a_x_{1}");
+    struct CollisionCase {
+        bool bPlainTaken;
+        const char *pszFirst, *pszSecond;  // target suffixes
+    };
+    for (const CollisionCase& c :
+         {CollisionCase{false, "", "_001"}, CollisionCase{true, "_001", "_002"}}) {
+        SCOPED_TRACE(c.bPlainTaken ? "plain name taken" : "plain name free");
+        Reset();
+        const std::string first = WriteLog(SAVE_DIR, base + ".log", 10);
+        const std::string second = WriteLog(SAVE_DIR, base + ".log.log", 20);
+        std::map<std::string, ULONGLONG> archive = {{base + c.pszFirst + ".cln", 10},
+                                                    {base + c.pszSecond + ".cln", 20}};
+        if (c.bPlainTaken) {
+            WriteLog(ARCHIVE_DIR, base + ".cln", 5);
+            archive[base + ".cln"] = 5;
+        }
+        const RunResult run = Save("-D M:\\archive");
+
+        EXPECT_EQ(0u, run.exitCode) << Joined(run.out) << Joined(run.err);
+        Lines calls = {CopyCall(run, 0), "  " + first + "\t" + Archived(base + c.pszFirst + ".cln"),
+                       "  " + second + "\t" + Archived(base + c.pszSecond + ".cln")};
+        if (c.bPlainTaken) calls.insert(calls.begin(), ListingCall());
+        EXPECT_EQ(calls, Calls(run));
+        EXPECT_EQ("BSS", run.AuditLetters());
+        EXPECT_EQ(archive, run.archive);
+    }
+}
+
+}  // namespace
