@@ -67,6 +67,16 @@ std::string MessageFilePath()
     return path + "zoratmsg.dll";
 }
 
+// The message file, loaded at the first report and kept for the life of the
+// process: loading it for every report costs about a millisecond each under
+// load. Null when it could not be loaded; then every report takes the fixed
+// template.
+HMODULE MessageModule()
+{
+    static const UniqueModule s_module(LoadLibraryA(MessageFilePath().c_str()));
+    return s_module.get();
+}
+
 }  // namespace
 
 CBase::CBase() : m_dwProcessId(GetCurrentProcessId()), m_dwThreadId(GetCurrentThreadId())
@@ -219,16 +229,15 @@ void CBase::FormatErrorMessage(const char* pszSourceName, int nLine, DWORD dwMes
     }
 
     DWORD dwLength = 0;
-    UniqueModule module(LoadLibraryA(MessageFilePath().c_str()));
-    if (module) {
+    if (HMODULE hModule = MessageModule()) {
         DWORD dwLang = (dwMessageId != MSG_ALWAYS_ENGLISH && s_nLanguageMode > 0)
                            ? LANG_ID_JAPANESE
                            : LANG_ID_ENGLISH;
         const DWORD dwFlags = FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ARGUMENT_ARRAY;
-        dwLength = FormatMessageA(dwFlags, module.get(), dwMessageId, dwLang, m_szMessage,
+        dwLength = FormatMessageA(dwFlags, hModule, dwMessageId, dwLang, m_szMessage,
                                   MESSAGE_BUFFER_SIZE, reinterpret_cast<va_list*>(args + 3));
         if (dwLength == 0 && GetLastError() == ERROR_RESOURCE_LANG_NOT_FOUND)
-            dwLength = FormatMessageA(dwFlags, module.get(), dwMessageId, LANG_ID_ENGLISH,
+            dwLength = FormatMessageA(dwFlags, hModule, dwMessageId, LANG_ID_ENGLISH,
                                       m_szMessage, MESSAGE_BUFFER_SIZE,
                                       reinterpret_cast<va_list*>(args + 3));
     }
