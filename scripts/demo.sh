@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # The main job in a demo installation: installs what is missing, builds both
 # architectures, lays out the product in the build's Wine prefix, puts sample
-# logs into its save and normalized-log directories and backs them up to the
-# archive directory M:\archive, showing for each run the console, the exit
-# code, the archive directory, the common trace and the audit log. The last
-# run finds everything archived already.
+# logs into its save and normalized-log directories, backs them up to the
+# archive directory M:\archive and restores what was archived into a fresh
+# restore directory, showing for each run the console, the exit code, the
+# directory written, the common trace and the audit log. The third backup
+# finds everything archived already.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -59,30 +60,40 @@ files "$drive_c/ZoratLogs/normalize"
 show() { iconv -f CP932 -t UTF-8 "$@"; }
 size_of() { if [ -f "$1" ]; then stat -c %s "$1"; else echo 0; fi; }
 run=0
-backup() {
+program() {  # program, trace identity, the directory it writes into, options...
+    local exe=$1 identity=$2 into=$3
+    shift 3
     run=$((run + 1))
     local out=$build/demo-out.txt err=$build/demo-err.txt status=0
-    local trace=$install/trace/trovesv.trc audit=$install/log/audit.log
+    local trace=$install/trace/$identity.trc audit=$install/log/audit.log
     local trace_from audit_from
     trace_from=$(size_of "$trace")
     audit_from=$(size_of "$audit")
     echo
-    echo "demo: run $run: trovesave.exe $*"
-    LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 "$winerun" 'C:\Kelvane\Zorat\bin\trovesave.exe' "$@" \
+    echo "demo: run $run: $exe $*"
+    LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 "$winerun" "C:\\Kelvane\\Zorat\\bin\\$exe" "$@" \
         </dev/null >"$out" 2>"$err" || status=$?
     echo "--- standard output"
     show "$out"
     echo "--- standard error"
     show "$err"
     echo "--- exit code: $status"
-    echo "--- archive directory M:\\archive"
-    files "$archive"
-    echo "--- common trace (C:\\Kelvane\\Zorat\\trace\\trovesv.trc), this run"
+    echo "--- ${into##*/} directory afterwards"
+    files "$into"
+    echo "--- common trace (C:\\Kelvane\\Zorat\\trace\\$identity.trc), this run"
     tail -c +$((trace_from + 1)) "$trace" | show
     echo "--- audit log (C:\\Kelvane\\Zorat\\log\\audit.log), this run: result, message"
     tail -c +$((audit_from + 1)) "$audit" | show | awk -F'\t' '{ print $5 "  " $9 }'
 }
 
+backup() { program trovesave.exe trovesv "$archive" "$@"; }
+restore() { program troveload.exe trovers "$drive_c/ZoratLogs/restore" "$@"; }
+
 backup -D 'M:\archive'
 backup -D 'M:\archive' -L CSV
 backup -D 'M:\archive'
+# What was archived comes back into a fresh restore directory: the newest
+# generation of each of yesterday's logs, then the normalized ones.
+rm -rf "$drive_c/ZoratLogs/restore" && mkdir -p "$drive_c/ZoratLogs/restore"
+restore -D 'M:\archive' -R 'C:\ZoratLogs\restore'
+restore -D 'M:\archive' -R 'C:\ZoratLogs\restore' -L CSV
