@@ -56,9 +56,10 @@ bool CopyOne(const CopyLine& copy, std::string& error)
         error = "ARK0012E source " + copy.source + " not found";
         return false;
     }
-    if (GetFileAttributesA(copy.target.c_str()) == INVALID_FILE_ATTRIBUTES &&
-        CopyFileA(copy.source.c_str(), copy.target.c_str(), TRUE))
-        return true;
+    // Refusing an existing target is the copy's own atomic check: a look
+    // beforehand would cost a second lookup of a missing name, which reads
+    // the whole directory under Wine.
+    if (CopyFileA(copy.source.c_str(), copy.target.c_str(), TRUE)) return true;
     const DWORD dwError = GetLastError();
     if (dwError == ERROR_FILE_EXISTS || dwError == ERROR_ALREADY_EXISTS ||
         GetFileAttributesA(copy.target.c_str()) != INVALID_FILE_ATTRIBUTES)

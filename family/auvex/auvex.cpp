@@ -22,6 +22,8 @@ int ForcedOpenResult()
 
 }  // namespace
 
+std::string s_auditLogPath;
+
 bool IsOpenContext(const DWORD* pdwContext)
 {
     return pdwContext && *pdwContext == OPEN_MAGIC;
@@ -35,6 +37,7 @@ extern "C" int WINAPI Av_OpenAuditLog(int /*nReserved1*/, int /*nReserved2*/, DW
     if (nForced != 0) return nForced;
     if (!pdwContext) return ERROR_INVALID_PARAMETER;
     *pdwContext = OPEN_MAGIC;
+    s_auditLogPath = ProductDirectory("log") + "\\audit.log";
     return 0;
 }
 static_assert(std::is_same<decltype(&Av_OpenAuditLog), AvOpenAuditLogFn>::value,

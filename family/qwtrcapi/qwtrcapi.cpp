@@ -21,6 +21,10 @@ static_assert(sizeof(TraceContext) <= QWTRC_CONTEXT_SIZE, "context too small");
 
 TraceContext* ContextOf(void* context) { return static_cast<TraceContext*>(context); }
 
+// Looked up when a trace is opened, not for every record: a registry read and
+// a directory check per record cost more than the record itself.
+std::string s_traceDirectory;
+
 }  // namespace
 
 extern "C" int __cdecl QwTrcOpen(void* context, DWORD /*mode*/, const char* identity)
@@ -30,6 +34,7 @@ extern "C" int __cdecl QwTrcOpen(void* context, DWORD /*mode*/, const char* iden
     memset(pContext, 0, sizeof(*pContext));
     strncpy(pContext->szIdentity, identity, QWTRC_IDENTITY_SIZE);
     pContext->dwMagic = OPEN_MAGIC;
+    s_traceDirectory = ProductDirectory("trace");
     return 1;
 }
 
@@ -55,8 +60,7 @@ extern "C" int __cdecl QwTrcWrite(void* context, int /*reserved*/, int level,
         record += (text[i] == '\r' || text[i] == '\n') ? ' ' : text[i];
     record += "\r\n";
 
-    std::string path = ProductDirectory("trace") + "\\" + pContext->szIdentity + ".trc";
-    return AppendToFile(path, record) ? 1 : 0;
+    return AppendToFile(s_traceDirectory + "\\" + pContext->szIdentity + ".trc", record) ? 1 : 0;
 }
 
 extern "C" int __cdecl QwTrcClose(void* context, int /*reserved*/)
