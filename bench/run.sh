@@ -3,13 +3,15 @@
 # and the floor (bench/floorcopy.cpp), in a fresh demo installation, and
 # writes the medians to bench/RESULTS.md.
 #   bash bench/run.sh [N...]        N defaults to 1000 10000 50000
-# BENCH_REPEAT (default 3) sets how often each command is timed.
+# BENCH_REPEAT (default 3) sets how often each command is timed, BENCH_ROWS
+# (default all) which rows are timed; BENCH_REPEAT_<N> and BENCH_ROWS_<N> set
+# them for one N, e.g. BENCH_ROWS_50000="save floor".
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 counts=("$@")
 [ ${#counts[@]} -gt 0 ] || counts=(1000 10000 50000)
-repeat=${BENCH_REPEAT:-3}
+all_rows="save naming load last xcopy floor fuller"
 
 bash scripts/setup.sh
 bash scripts/build.sh >/dev/null
@@ -67,6 +69,12 @@ median() {  # preparation, command...
 
 empty_archive() { rm -rf "$archive" && mkdir -p "$archive"; }
 empty_copies() { rm -rf "$work/copy" && mkdir -p "$work/copy"; }
+# The copies' folder holding N files of other names already, as the archive
+# does in the naming case.
+full_copies() {
+    empty_copies
+    for file in "$save"/*.log; do printf 'x' >"$work/copy/${file##*/}.old"; done
+}
 empty_restore() { rm -rf "$work/restore" && mkdir -p "$work/restore"; }
 # Every plain target archived already with another size.
 taken_archive() {
@@ -77,37 +85,58 @@ taken_archive() {
     done
 }
 
-declare -A result
+declare -A result repeats
+wanted() { [[ $rows == *" $1 "* ]]; }
+setting() {  # variable, N, default
+    local own="$1_$2"
+    echo "${!own:-${!1:-$3}}"
+}
 range=(-F 10 -T 1)
+save_cmd=('C:\Kelvane\Zorat\bin\trovesave.exe' -D 'M:\archive' "${range[@]}")
+load_cmd=('C:\Kelvane\Zorat\bin\troveload.exe' -D 'M:\archive' -R 'C:\bench\restore' "${range[@]}")
+floor_cmd=("$build/bin/floorcopy.exe" 'C:\ZoratLogs\save\*.log' 'C:\bench\copy')
 for n in "${counts[@]}"; do
-    echo "bench: $n files"
+    rows=" $(setting BENCH_ROWS "$n" "$all_rows") "
+    repeat=$(setting BENCH_REPEAT "$n" 3)
+    repeats[$n]=$repeat
+    echo "bench: $n files, each command $repeat times"
     generate "$save" "$n" .log
-    result[save,$n]=$(median empty_archive 'C:\Kelvane\Zorat\bin\trovesave.exe' -D 'M:\archive' "${range[@]}")
-    result[xcopy,$n]=$(median empty_copies xcopy 'C:\ZoratLogs\save\*.log' 'C:\bench\copy\' /Q /I /Y)
-    result[floor,$n]=$(median empty_copies "$build/bin/floorcopy.exe" 'C:\ZoratLogs\save\*.log' 'C:\bench\copy')
-    result[naming,$n]=$(median taken_archive 'C:\Kelvane\Zorat\bin\trovesave.exe' -D 'M:\archive' "${range[@]}")
-    empty_archive
-    "$winerun" 'C:\Kelvane\Zorat\bin\trovesave.exe' -D 'M:\archive' "${range[@]}" >/dev/null 2>&1
-    result[load,$n]=$(median empty_restore 'C:\Kelvane\Zorat\bin\troveload.exe' -D 'M:\archive' -R 'C:\bench\restore' "${range[@]}" -G ALL)
-    generate "$archive" "$n" .cln gen
-    result[last,$n]=$(median empty_restore 'C:\Kelvane\Zorat\bin\troveload.exe' -D 'M:\archive' -R 'C:\bench\restore' "${range[@]}" -G LAST)
-    for key in save xcopy floor naming load last; do echo "  $key ${result[$key,$n]} s"; done
+    wanted save && result[save,$n]=$(median empty_archive "${save_cmd[@]}")
+    wanted xcopy && result[xcopy,$n]=$(median empty_copies xcopy 'C:\ZoratLogs\save\*.log' 'C:\bench\copy\' /Q /I /Y)
+    wanted floor && result[floor,$n]=$(median empty_copies "${floor_cmd[@]}")
+    wanted fuller && result[fuller,$n]=$(median full_copies "${floor_cmd[@]}")
+    wanted naming && result[naming,$n]=$(median taken_archive "${save_cmd[@]}")
+    if wanted load; then
+        empty_archive
+        "$winerun" "${save_cmd[@]}" >/dev/null 2>&1
+        result[load,$n]=$(median empty_restore "${load_cmd[@]}" -G ALL)
+    fi
+    if wanted last; then
+        generate "$archive" "$n" .cln gen
+        result[last,$n]=$(median empty_restore "${load_cmd[@]}" -G LAST)
+    fi
+    for key in $all_rows; do [ -n "${result[$key,$n]:-}" ] && echo "  $key ${result[$key,$n]} s"; done
 done
 
 {
     echo "# Benchmark results"
     echo
     echo "$(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores, $(awk '/MemTotal/ { printf "%.0f GiB", $2 / 1048576 }' /proc/meminfo),"
-    echo "$(uname -sr), $(wine --version 2>/dev/null || echo Wine), the $arch programs; median of $repeat runs each."
+    echo "$(uname -sr), $(wine --version 2>/dev/null || echo Wine), the $arch programs; the median of"
+    echo "runs of each command (the runs column), all in one benchmark run."
     echo
-    echo "| what | N | seconds | files/s | to xcopy | to floor | 10,000 to 50,000 |"
-    echo "|---|---:|---:|---:|---:|---:|---:|"
-    for key in save naming load last xcopy floor; do
+    echo "| what | N | runs | seconds | files/s | to xcopy | to floor | 10,000 to 50,000 |"
+    echo "|---|---:|---:|---:|---:|---:|---:|---:|"
+    for key in $all_rows; do
         for n in "${counts[@]}"; do
-            awk -v k="$key" -v n="$n" -v t="${result[$key,$n]}" -v x="${result[xcopy,$n]}" \
-                -v f="${result[floor,$n]}" -v a="${result[$key,10000]:-}" -v b="${result[$key,50000]:-}" 'BEGIN {
+            [ -n "${result[$key,$n]:-}" ] || continue
+            awk -v k="$key" -v n="$n" -v r="${repeats[$n]}" -v t="${result[$key,$n]}" \
+                -v x="${result[xcopy,$n]:-0}" -v f="${result[floor,$n]:-0}" \
+                -v a="${result[$key,10000]:-0}" -v b="${result[$key,50000]:-0}" 'BEGIN {
+                    ratio_x = x > 0 ? sprintf("%.2f", t / x) : ""
+                    ratio_f = f > 0 ? sprintf("%.2f", t / f) : ""
                     growth = (n == 50000 && a > 0) ? sprintf("%.2f", b / a) : ""
-                    printf "| %s | %d | %.2f | %.0f | %.2f | %.2f | %s |\n", k, n, t, n / t, t / x, t / f, growth
+                    printf "| %s | %d | %d | %.2f | %.0f | %s | %s | %s |\n", k, n, r, t, n / t, ratio_x, ratio_f, growth
                 }'
         done
     done
@@ -115,6 +144,8 @@ done
     echo "save: trovesave backing up N logs with the arkcp stand-in copying; naming: the same with"
     echo "every plain name archived already with another size (one listing of N entries, numbered"
     echo "names); load: troveload restoring N files; last: troveload -G LAST over N names in runs"
-    echo "of three generations (N / 3 restored); xcopy: Wine's xcopy.exe; floor: bench/floorcopy.exe."
+    echo "of three generations (N / 3 restored); xcopy: Wine's xcopy.exe; floor: bench/floorcopy.exe;"
+    echo "fuller: the floor copying into a folder that holds N files of other names already, as the"
+    echo "archive does in the naming case."
 } >bench/RESULTS.md
 echo "bench: bench/RESULTS.md written"
