@@ -149,10 +149,10 @@ private:
     bool m_bOverflow = false;
 };
 
-// Puts the complete, flushed temporary copy into the INI file in place. 0 when
+// Rewrites the INI file in place from the complete temporary copy. 0 when
 // done; 2 when the INI file cannot be truncated (the copy stays); 12 when the
 // INI file could be neither rewritten nor replaced.
-int CopyBack(FILE*& ini, const char* pszIniPath, UniqueFile& temp, const char* pszTempPath)
+int CopyBackInPlace(FILE*& ini, const char* pszIniPath, UniqueFile& temp, const char* pszTempPath)
 {
     if (_chsize(_fileno(ini), 0) != 0) return 2;
     rewind(ini);
@@ -171,6 +171,33 @@ int CopyBack(FILE*& ini, const char* pszIniPath, UniqueFile& temp, const char* p
     // Never leave the INI file cut: the complete copy takes its place.
     CloseStream(ini);
     return MoveFileExA(pszTempPath, pszIniPath, MOVEFILE_REPLACE_EXISTING) ? 0 : 12;
+}
+
+// Puts the complete, flushed temporary copy in the INI file's place by one
+// rename, so that a writer killed at any moment leaves the INI file whole, old
+// or new. Where the INI file cannot be replaced (on Windows while another
+// process has it open), it is rewritten in place.
+int CopyBack(FILE*& ini, const char* pszIniPath, UniqueFile& temp, const char* pszTempPath)
+{
+    if (_commit(_fileno(temp.get())) != 0) {
+        temp.reset();
+        remove(pszTempPath);
+        return 12;
+    }
+    // Neither file may be open here: Windows renames no file that is open
+    // without delete sharing.
+    temp.reset();
+    CloseStream(ini);
+    if (MoveFileExA(pszTempPath, pszIniPath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return 0;
+    ini = fopen(pszIniPath, "r+");
+    temp.reset(fopen(pszTempPath, "r"));
+    if (!ini || !temp) {
+        temp.reset();
+        remove(pszTempPath);
+        return 12;
+    }
+    return CopyBackInPlace(ini, pszIniPath, temp, pszTempPath);
 }
 
 }  // namespace
@@ -426,6 +453,14 @@ int CIniFile::Write(const char* pszSection, const char* pszKey, const char* pszV
         return 4;
     }
     FileAccess access(m_fp, WRITE_LOCK, m_szFilePath);
+    // A writer before this one may have put a new file in place while this
+    // one waited: the rewrite starts from what the path names now.
+    m_fp = freopen(m_szFilePath, "r+", m_fp);
+    if (!m_fp) {
+        temp.reset();
+        remove(szTempPath);
+        return 1;
+    }
     CIniFileLines lines(*this);
     char szLine[LINE_SIZE];
     if (pszKey)

@@ -71,7 +71,9 @@ private:
     FILE* m_fp;
 };
 
-// How a rewrite writes its blocks back into the INI file (fwrite unless a
-// test puts a failing writer in place). Returns the writer it replaces.
+// How a rewrite writes its blocks back into the INI file in place, which it
+// does only where the INI file cannot be replaced by its new copy (fwrite
+// unless a test puts a failing or slow writer in place). Returns the writer it
+// replaces.
 using IniBlockWriter = size_t (*)(const void* pData, size_t nSize, size_t nCount, FILE* fp);
 IniBlockWriter SetIniBlockWriter(IniBlockWriter writer);

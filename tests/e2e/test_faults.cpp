@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <set>
 #include <sstream>
 
@@ -520,6 +521,47 @@ TEST_F(FaultTest, BackupKilledInItsCopyThenRunAgain)
     for (const std::string& name : strays) printf("  stray: %s\n", name.c_str());
     for (const std::string& name : left) printf("  left by the killed run: %s\n", name.c_str());
     Summarize("backup killed in its copy", tally);
+}
+
+// Whether the text is the [big] section with every key from key0 on set to A
+// or B: what one of the rewrites left, not a file cut or mixed.
+bool IsWholeBigSection(const std::string& text, int nKeys)
+{
+    std::istringstream in(text);
+    std::string line;
+    if (!std::getline(in, line) || line != "[big]\r") return false;
+    for (int i = 0; i < nKeys; ++i) {
+        const std::string key = "key" + std::to_string(i) + "=";
+        if (!std::getline(in, line) || (line != key + "A\r" && line != key + "B\r")) return false;
+    }
+    return !std::getline(in, line);
+}
+
+// Another process rewriting an INI file entry by entry, killed at odd moments:
+// every time the file is whole, as one rewrite or the one before left it.
+TEST_F(FaultTest, IniRewriteKilledHalfWay)
+{
+    Tally tally;
+    const int nKeys = 3000;
+    const std::string ini = m_dir.Path() + "\\killed.ini";
+    std::string content = "[big]\r\n";
+    for (int i = 0; i < nKeys; ++i) content += "key" + std::to_string(i) + "=A\r\n";
+    std::ofstream(ini, std::ios::binary) << content;
+    for (int nRound = 0; nRound < 12; ++nRound) {
+        const std::string ready = ini + ".ready" + std::to_string(nRound);
+        testing_support::ChildProcess writer("holder.exe",
+                                             "rewrite \"" + ini + "\" 60000 \"" + ready + "\"", ready);
+        Sleep(5 + 11 * nRound);
+        writer.End();
+        ++tally.nFaults;
+        if (!IsWholeBigSection(ReadWholeFile(ini), nKeys)) {
+            ++tally.nLost;
+            ADD_FAILURE() << "round " << nRound << ": the INI file is cut, "
+                          << ReadWholeFile(ini).size() << " bytes";
+        }
+    }
+    EXPECT_NE(content, ReadWholeFile(ini)) << "no rewrite was done";
+    Summarize("INI rewrite killed half-way", tally);
 }
 
 }  // namespace

@@ -4,16 +4,33 @@
 //   holder sem <name> <ms> <ready>       the named lock of that resource name
 //   holder filelock <path> <ms> <ready>  the file lock of that file, given back
 //   holder abandon <path> <ms> <ready>   the same, but ends without giving it back
+//   holder rewrite <path> <ms> <ready>   rewrites the INI file's [big] entries one
+//                                        by one, A and B in turn, again and again,
+//                                        on a disk that writes slowly
 // It creates <ready> once it holds, then holds for <ms> milliseconds.
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "CFileLock.h"
+#include "CIniFile.h"
 #include "CSem.h"
+
+// As a slow disk writes: a pause after each block, so that a rewrite in place
+// is long enough to be killed in.
+size_t WriteSlowly(const void* pData, size_t nSize, size_t nCount, FILE* fp)
+{
+    const size_t nWritten = fwrite(pData, nSize, nCount, fp);
+    fflush(fp);
+    Sleep(20);
+    return nWritten;
+}
 
 int main(int argc, char** argv)
 {
@@ -48,6 +65,24 @@ int main(int argc, char** argv)
         // Ending while the mutex is held leaves it abandoned.
         if (strcmp(argv[1], "abandon") == 0) ExitProcess(0);
         return lock.Unlock();
+    }
+    if (strcmp(argv[1], "rewrite") == 0) {
+        CIniFile ini;
+        if (ini.SetTargetFileName(argv[2]) != 0) return 3;
+        std::vector<std::string> keys;
+        std::ifstream in(argv[2]);
+        for (std::string line; std::getline(in, line);)
+            if (line.find('=') != std::string::npos) keys.push_back(line.substr(0, line.find('=')));
+        in.close();
+        if (keys.empty()) return 4;
+        SetIniBlockWriter(WriteSlowly);
+        const DWORD dwEnd = GetTickCount() + dwHold;
+        for (size_t i = 0; GetTickCount() < dwEnd; ++i) {
+            const char* pszValue = (i / keys.size()) % 2 ? "A" : "B";
+            if (ini.Write("big", keys[i % keys.size()].c_str(), pszValue) != 0) return 5;
+            if (i == 0) ready();
+        }
+        return 0;
     }
     return 2;
 }

@@ -163,20 +163,42 @@ ULONGLONG FileId(const std::string& path)
     return (static_cast<ULONGLONG>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
 }
 
-TEST_F(CIniFileTest, RewriteKeepsTheFileAndLeavesNoTemporaryFile)
+// Held open for reading by someone else, without delete sharing.
+UniqueHandle HoldOpen(const std::string& path)
+{
+    return UniqueHandle(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, 0, nullptr));
+}
+
+// A new file takes the INI file's name in one step; where the INI file is
+// held open and cannot be replaced, it is rewritten in place.
+TEST_F(CIniFileTest, RewriteReplacesTheFileOrRewritesTheHeldOneInPlace)
 {
     Given("[s]\r\nk=1\r\n");
-    const ULONGLONG nBefore = FileId(path);
+    const ULONGLONG nFirst = FileId(path);
     EXPECT_EQ(0, ini.Write("s", "k", "2"));
-    EXPECT_EQ(nBefore, FileId(path));
+    EXPECT_NE(nFirst, FileId(path));
+    EXPECT_EQ("[s]\r\nk=2\r\n", Content());
+    {
+        const UniqueHandle holder = HoldOpen(path);
+        ASSERT_TRUE(holder);
+        const ULONGLONG nHeld = FileId(path);
+        EXPECT_EQ(0, ini.Write("s", "k", "3"));
+        EXPECT_EQ(nHeld, FileId(path));
+    }
+    EXPECT_EQ("[s]\r\nk=3\r\n", Content());
     EXPECT_EQ((std::vector<std::string>{"test.ini"}), FilesInDirectory());
 }
+
+// The holder that forces the rewrite in place; it lets go as the disk fills.
+UniqueHandle s_holder;
 
 // Writes half of what it is given, as a full disk would.
 size_t WriteHalf(const void* pData, size_t nSize, size_t nCount, FILE* fp)
 {
     const size_t nWritten = fwrite(pData, nSize, nCount / 2, fp);
     fflush(fp);
+    s_holder.reset();
     return nWritten;
 }
 
@@ -185,9 +207,12 @@ TEST_F(CIniFileTest, FailedCopyBackLeavesTheWholeNewContent)
     std::string content = "[big]\r\n";
     for (int i = 0; i < 400; ++i) content += "key" + std::to_string(i) + "=some value\r\n";
     Given(content);
+    s_holder = HoldOpen(path);
     const IniBlockWriter previous = SetIniBlockWriter(WriteHalf);
     const int nResult = ini.Write("big", "key0", "changed");
     SetIniBlockWriter(previous);
+    EXPECT_FALSE(s_holder) << "the rewrite was not done in place";
+    s_holder.reset();
     EXPECT_EQ(0, nResult);
     content.replace(content.find("some value"), 10, "changed");
     EXPECT_EQ(content, Content());
