@@ -16,10 +16,10 @@ const size_t LISTING_LINE_SIZE = 4096;
 }  // namespace
 
 CArchiveTarget::CArchiveTarget(CTroveRun& run, const std::string& toolDir,
-                               const std::string& tmpDir)
+                               const std::string& capturePath)
     : m_run(run), m_archiveDir(run.Options().archiveDir),
       m_extension(run.Options().logKind == "CSV" ? ".csv" : ".log"), m_toolDir(toolDir),
-      m_tmpDir(tmpDir), m_bListingDone(false), m_bFatal(false)
+      m_capturePath(capturePath), m_bListingDone(false), m_bFatal(false)
 {
 }
 
@@ -76,9 +76,6 @@ long long CArchiveTarget::ListedSize(const std::string& sourcePath)
 
 void CArchiveTarget::MakeListing()
 {
-    char szPid[16];
-    FormatNumber(szPid, sizeof(szPid), static_cast<int>(m_run.GetObjProcessID()), 1);
-    m_capturePath = m_tmpDir + "\\" + TROVE_MODULE + "_arkls_" + szPid + ".tmp";
     const std::string command = "\"" + m_toolDir + "\\cmd\\bin\\arkls\" -f -s \"" +
                                 m_archiveDir + "\" 2> " + m_capturePath;
     // Without a trustworthy listing no name can be judged: the run ends.

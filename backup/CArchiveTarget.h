@@ -13,7 +13,8 @@
 // the sizes is made at most once a run, when a name is first found taken.
 class CArchiveTarget {
 public:
-    CArchiveTarget(CTroveRun& run, const std::string& toolDir, const std::string& tmpDir);
+    // The listing, when it is needed, is captured into capturePath.
+    CArchiveTarget(CTroveRun& run, const std::string& toolDir, const std::string& capturePath);
     CArchiveTarget(const CArchiveTarget&) = delete;
     CArchiveTarget& operator=(const CArchiveTarget&) = delete;
 
@@ -25,7 +26,7 @@ public:
     // The last candidate, also after a failure; empty before the first.
     const std::string& TargetPath() const { return m_targetPath; }
     bool Fatal() const { return m_bFatal; }
-    // The device listing's capture file; empty while no listing was made.
+    // The device listing's capture file, whether or not a listing was made.
     const std::string& ListingCapture() const { return m_capturePath; }
 
 private:
@@ -40,7 +41,6 @@ private:
     std::string m_archiveDir;
     std::string m_extension;
     std::string m_toolDir;
-    std::string m_tmpDir;
     std::string m_targetPath;
     std::string m_targetName;
     std::string m_capturePath;

@@ -28,7 +28,8 @@ void CBackupRun::Select()
 
 
     m_pBatch.reset(new CCopyBatch(m_run));
-    m_pTargets.reset(new CArchiveTarget(m_run, m_pBatch->ToolDir(), m_pBatch->TmpDir()));
+    m_pTargets.reset(new CArchiveTarget(m_run, m_pBatch->ToolDir(),
+                                         m_pBatch->TemporaryFile("arkls", false)));
     m_pBatch->Open();
     for (int i = 0; i < list.GetFileCount(); ++i) SelectFile(list, i, dates);
 }

@@ -19,7 +19,9 @@ public:
     CCopyBatch& operator=(const CCopyBatch&) = delete;
 
     const std::string& ToolDir() const { return m_toolDir; }
-    const std::string& TmpDir() const { return m_tmpDir; }
+    // "<tmp>\<module>_<stem>_<pid>.tmp"; numbered, "_<n>" of the list file
+    // started next comes before ".tmp".
+    std::string TemporaryFile(const char* pszStem, bool bNumbered) const;
 
     // Creates list file 0.
     void Open();
@@ -43,7 +45,6 @@ private:
     };
 
     void StartListFile();
-    std::string TemporaryFile(const char* pszStem, bool bNumbered) const;
     // 1 when the target exists as a regular file of the source's size.
     bool IsComplete(const CopyRecord& record);
     void MarkFailed(const std::string& text);
