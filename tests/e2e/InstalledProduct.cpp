@@ -17,6 +17,11 @@ const char* const NETWORK_ARCHIVE_DIR = "N:\\archive";
 const char* const ARKSTORE_DIR = "C:\\Kelvane\\Arkstore";
 const char* const AGENT_CONFIG =
     "C:\\Kelvane\\Brannoc\\Brannoc.dm\\quend\\data\\etc\\quendconf.ini";
+const char DEVICE_ERROR_TEXT[] =
+    "STRAVIK QX900"
+    "\x82\xc5\x83\x47\x83\x89\x81\x5b\x82\xaa\x94\xad\x90\xb6\x82\xb5\x82\xdc\x82\xb5\x82\xbd"
+    "\x81\x42\x8b\x5a\x8f\x70\x88\xf5\x82\xc9\x98\x41\x97\x8d\x82\xb5\x82\xc4\x82\xad\x82\xbe"
+    "\x82\xb3\x82\xa2\x81\x42";
 
 namespace {
 
@@ -163,6 +168,13 @@ std::string RunResult::AuditLetters() const
     return letters;
 }
 
+std::vector<std::string> RunResult::AuditLines() const
+{
+    std::vector<std::string> lines;
+    for (const AuditRecord& record : audit) lines.push_back(record.result + " " + record.message);
+    return lines;
+}
+
 void InstalledProduct::Reset()
 {
     // Other test programs of this prefix remove the product's registry keys.
@@ -260,6 +272,13 @@ std::string InstalledProduct::Text(DWORD dwMessageId, const std::vector<std::str
     const std::string text = testing_support::MessageText(
         std::string(INSTALL_DIR) + "\\bin\\zoratmsg.dll", dwMessageId, 0x409, args);
     if (text.empty()) ADD_FAILURE() << "no message text for " << std::hex << dwMessageId;
+    return text;
+}
+
+std::string InstalledProduct::Dated(std::string text)
+{
+    for (size_t nOpen; (nOpen = text.find('{')) != std::string::npos;)
+        text.replace(nOpen, text.find('}', nOpen) - nOpen + 1, DaysAgo(atoi(&text[nOpen + 1])));
     return text;
 }
 

@@ -22,6 +22,9 @@ extern const char* const NETWORK_ARCHIVE_DIR;  // N:\archive, on a network drive
 extern const char* const ARKSTORE_DIR;         // the archive storage software
 extern const char* const AGENT_CONFIG;         // the agent's configuration file
 
+// What a failed copy on the device is reported with, in code page 932.
+extern const char DEVICE_ERROR_TEXT[];
+
 struct AuditRecord {
     std::string result;  // the letter
     std::string program;
@@ -49,6 +52,7 @@ struct RunResult {
     std::vector<std::string> aclCalls;   // access-rights library calls during the run
 
     std::string AuditLetters() const;  // "BSF..." in order
+    std::vector<std::string> AuditLines() const;  // "<letter> <message>" each
 };
 
 class InstalledProduct : public ::testing::Test {
@@ -80,6 +84,8 @@ protected:
 
     // The local date n days back, YYYYMMDD.
     static std::string DaysAgo(int nDays);
+    // The text with each "{n}" replaced by the date n days back.
+    static std::string Dated(std::string text);
 
 private:
     testing_support::ScopedTempDir m_scratch;

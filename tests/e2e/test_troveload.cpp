@@ -24,12 +24,6 @@ const char PROGRAM[] = "troveload.exe";
 const char RESTORE_DIR[] = "C:\\Kelvane\\restore";
 const char NETWORK_RESTORE_DIR[] = "N:\\restore";
 const char ARGS[] = "-D M:\\archive -R C:\\Kelvane\\restore";
-// What a failed copy on the device is reported with, in code page 932.
-const char DEVICE_ERROR_TEXT[] =
-    "STRAVIK QX900"
-    "\x82\xc5\x83\x47\x83\x89\x81\x5b\x82\xaa\x94\xad\x90\xb6\x82\xb5\x82\xdc\x82\xb5\x82\xbd"
-    "\x81\x42\x8b\x5a\x8f\x70\x88\xf5\x82\xc9\x98\x41\x97\x8d\x82\xb5\x82\xc4\x82\xad\x82\xbe"
-    "\x82\xb3\x82\xa2\x81\x42";
 
 Contents ContentsOf(const std::string& dir)
 {
@@ -79,13 +73,6 @@ protected:
         return run;
     }
 
-    // "{n}" stands for the date n days back.
-    static std::string Dated(std::string text)
-    {
-        for (size_t nOpen; (nOpen = text.find('{')) != std::string::npos;)
-            text.replace(nOpen, text.find('}') - nOpen + 1, DaysAgo(atoi(&text[nOpen + 1])));
-        return text;
-    }
     static std::string Archive(const std::string& name, ULONGLONG size = 40)
     {
         return WriteLog(ARCHIVE_DIR, Dated(name), size);
@@ -99,13 +86,6 @@ protected:
                               const std::string& why)
     {
         return Text(0xC00002C2, {source, target, why});
-    }
-    // The audit records as "<letter> <message>".
-    static Lines Audit(const RunResult& run)
-    {
-        Lines records;
-        for (const AuditRecord& r : run.audit) records.push_back(r.result + " " + r.message);
-        return records;
     }
     // The copy command of list file n, as the tool receives it.
     static std::string CopyCall(const RunResult& run, int nList)
@@ -224,7 +204,7 @@ TEST_F(TroveloadTest, SelectsRestoresAndReportsEachFile)
         EXPECT_EQ(rc.dwExit, run.exitCode);
         EXPECT_EQ(out, run.out);
         EXPECT_TRUE(run.err.empty()) << PrintToString(run.err);
-        EXPECT_EQ(audit, Audit(run));
+        EXPECT_EQ(audit, run.AuditLines());
         EXPECT_EQ(calls, called);
         EXPECT_EQ(restored, ContentsOf(RESTORE_DIR));
     }
@@ -254,7 +234,7 @@ TEST_F(TroveloadTest, MoreThan2048FilesTakeTwoListFiles)
     EXPECT_EQ(sources[2047] + "\t" + Target(sources[2047]), run.calls[0].lines[2047]);
     EXPECT_EQ(Lines{last + "\t" + Target(last)}, run.calls[1].lines);
     EXPECT_EQ("B" + std::string(2049, 'F'), run.AuditLetters());
-    EXPECT_EQ("F " + Failed(last, Target(last), "ARK0100E tape full"), Audit(run).back());
+    EXPECT_EQ("F " + Failed(last, Target(last), "ARK0100E tape full"), run.AuditLines().back());
     ASSERT_EQ(2051u, run.out.size());
     EXPECT_EQ(Final(0x4000008F, ARGS), run.out.back());
     EXPECT_EQ((Contents{{NameOf(Target(last)), ReadWholeFile(last)}}), ContentsOf(RESTORE_DIR));
@@ -292,7 +272,7 @@ TEST_F(TroveloadTest, FaultsBeforeSelectionEndTheRun)
         EXPECT_EQ(255u, run.exitCode);
         EXPECT_EQ((Lines{Started(), Final(0x4000008F, c.args)}), run.out);
         EXPECT_EQ(Lines{c.text}, run.err);
-        EXPECT_EQ((Lines{"B " + Started(), "F " + c.text}), Audit(run));
+        EXPECT_EQ((Lines{"B " + Started(), "F " + c.text}), run.AuditLines());
         EXPECT_TRUE(run.calls.empty());
         EXPECT_TRUE(ContentsOf(RESTORE_DIR).empty());
     }

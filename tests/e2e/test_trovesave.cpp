@@ -18,12 +18,6 @@ const char ARKCP[] = "\"C:\\Kelvane\\Arkstore\\cmd\\bin\\arkcp\"";
 const char ARKLS[] = "\"C:\\Kelvane\\Arkstore\\cmd\\bin\\arkls\"";
 const ULONGLONG FOUR_GIB = 0x100000000ULL;
 
-// What a failed copy on the device is reported with, in code page 932.
-const char DEVICE_ERROR_TEXT[] =
-    "STRAVIK QX900"
-    "\x82\xc5\x83\x47\x83\x89\x81\x5b\x82\xaa\x94\xad\x90\xb6\x82\xb5\x82\xdc\x82\xb5\x82\xbd"
-    "\x81\x42\x8b\x5a\x8f\x70\x88\xf5\x82\xc9\x98\x41\x97\x8d\x82\xb5\x82\xc4\x82\xad\x82\xbe"
-    "\x82\xb3\x82\xa2\x81\x42";
 
 class TrovesaveTest : public InstalledProduct {
 protected:
@@ -70,15 +64,6 @@ protected:
         return Text(0x4000008C, {source});
     }
 
-    // The audit records as "<letter> <message>".
-    static Lines Audit(const RunResult& run)
-    {
-        Lines records;
-        for (const AuditRecord& record : run.audit)
-            records.push_back(record.result + " " + record.message);
-        return records;
-    }
-
     // The tool calls as "<tool>: <command>", each followed by its list lines.
     static Lines Calls(const RunResult& run)
     {
@@ -107,16 +92,6 @@ protected:
         return std::string(TMP_DIR) + "\\trovesv_arkls_" + std::to_string(run.processId) + ".tmp";
     }
 
-    // "{n}" stands for the date n days back.
-    static std::string Dated(std::string text)
-    {
-        for (size_t nOpen; (nOpen = text.find('{')) != std::string::npos;) {
-            const size_t nClose = text.find('}', nOpen);
-            text.replace(nOpen, nClose - nOpen + 1,
-                         DaysAgo(atoi(text.substr(nOpen + 1, nClose - nOpen - 1).c_str())));
-        }
-        return text;
-    }
     static std::string Archived(const std::string& name)
     {
         return std::string(ARCHIVE_DIR) + "\\" + name;
@@ -186,7 +161,7 @@ TEST_F(TrovesaveTest, SelectsByDateHostAndKindAndCopiesWhatItSelects)
             EXPECT_EQ(2u, run.exitCode);
             EXPECT_EQ((Lines{Started(), Final(0x40000090, args)}), run.out);
             EXPECT_EQ((Lines{"B " + Started(), "S " + Final(0x40000090, args)}),
-                      Audit(run));
+                      run.AuditLines());
             EXPECT_TRUE(run.calls.empty()) << Joined(Calls(run));
             EXPECT_TRUE(run.archive.empty());
             continue;
@@ -202,7 +177,7 @@ TEST_F(TrovesaveTest, SelectsByDateHostAndKindAndCopiesWhatItSelects)
         }
         EXPECT_EQ(0u, run.exitCode);
         EXPECT_EQ((Lines{Started(), Final(0x4000008D, args)}), run.out);
-        EXPECT_EQ(audit, Audit(run));
+        EXPECT_EQ(audit, run.AuditLines());
         EXPECT_EQ(calls, Calls(run));
         EXPECT_EQ(archive, run.archive);
     }
@@ -224,7 +199,7 @@ TEST_F(TrovesaveTest, SecondRunFindsTheLogsArchivedWithOneListing)
               second.out);
     EXPECT_EQ((Lines{"B " + Started(), "C " + AlreadyThere(a),
                                         "C " + AlreadyThere(b)}),
-              Audit(second));
+              second.AuditLines());
     EXPECT_EQ(Lines{ListingCall()}, Calls(second));
     EXPECT_EQ(first.archive, second.archive);
 }
@@ -275,7 +250,7 @@ TEST_F(TrovesaveTest, NumberedNamesAgainstTheListedSizes)
     out.push_back(Final(0x4000008D, "-D M:\\archive"));
     audit.insert(audit.end(), copied.begin(), copied.end());
     EXPECT_EQ(out, run.out);
-    EXPECT_EQ(audit, Audit(run));
+    EXPECT_EQ(audit, run.AuditLines());
     Lines calls = {ListingCall(), CopyCall(run, 0)};
     calls.insert(calls.end(), lines.begin(), lines.end());
     EXPECT_EQ(calls, Calls(run));
@@ -302,7 +277,7 @@ TEST_F(TrovesaveTest, NoNumberLeftFailsThatLogOnly)
     EXPECT_EQ((Lines{Started(), failed, Final(0x4000008E, args)}), run.out);
     EXPECT_EQ((Lines{"B " + Started(), "F " + failed,
                                         "S " + Copied(other, otherTarget)}),
-              Audit(run));
+              run.AuditLines());
     EXPECT_EQ((Lines{ListingCall(), CopyCall(run, 0),
                                         "  " + other + "\t" + otherTarget}),
               Calls(run));
@@ -348,7 +323,7 @@ TEST_F(TrovesaveTest, UnusableListingEndsTheRun)
         EXPECT_EQ(255u, run.exitCode);
         EXPECT_EQ((Lines{Started(), Final(0x4000008F, args)}), run.out);
         EXPECT_EQ(Lines{text}, run.err);
-        EXPECT_EQ((Lines{"B " + Started(), "F " + text}), Audit(run));
+        EXPECT_EQ((Lines{"B " + Started(), "F " + text}), run.AuditLines());
         EXPECT_EQ(Lines{ListingCall()}, Calls(run));
         EXPECT_EQ(1u, run.archive.size());
         if (c.nLine) {
@@ -415,7 +390,7 @@ TEST_F(TrovesaveTest, FailedCopiesAreReportedPerLog)
         EXPECT_EQ(255u, run.exitCode);
         EXPECT_EQ(out, run.out);
         EXPECT_TRUE(run.err.empty()) << Joined(run.err);
-        EXPECT_EQ(audit, Audit(run));
+        EXPECT_EQ(audit, run.AuditLines());
         EXPECT_EQ(calls, Calls(run));
         EXPECT_EQ(nCopied, run.archive.size());
     }
@@ -447,7 +422,7 @@ TEST_F(TrovesaveTest, MoreThan2048LogsTakeTwoListFiles)
     EXPECT_EQ("B" + std::string(2049, 'F'), run.AuditLetters());
     const std::string lastTarget = run.calls[1].lines[0].substr(sources[2048].size() + 1);
     EXPECT_EQ("F " + Failed(sources[2048], lastTarget, "ARK0100E tape full"),
-              Audit(run).back());
+              run.AuditLines().back());
     ASSERT_EQ(2051u, run.out.size());
     EXPECT_EQ(Final(0x4000008F, args), run.out.back());
     EXPECT_EQ(1u, run.archive.size());
@@ -476,7 +451,7 @@ TEST_F(TrovesaveTest, NameThatDoesNotSplitFailsWithoutPaths)
         Lines audit = {"B " + Started()};
         if (bWithGood) audit.push_back("S " + Copied(source, goodTarget));
         audit.push_back("F " + failed);
-        EXPECT_EQ(audit, Audit(run));
+        EXPECT_EQ(audit, run.AuditLines());
         EXPECT_EQ(bWithGood ? 1u : 0u, run.archive.size());
     }
 }
@@ -500,7 +475,7 @@ TEST_F(TrovesaveTest, LogLockedElsewhereFailsThatLogOnly)
     EXPECT_EQ((Lines{Started(), failed, Final(0x4000008E, args)}), run.out);
     EXPECT_EQ((Lines{"B " + Started(), "F " + failed,
                                         "S " + Copied(free, freeTarget)}),
-              Audit(run));
+              run.AuditLines());
     EXPECT_EQ((Lines{CopyCall(run, 0), "  " + free + "\t" + freeTarget}),
               Calls(run));
 }
@@ -543,7 +518,7 @@ TEST_F(TrovesaveTest, FaultsBeforeSelectionEndTheRun)
         EXPECT_EQ(255u, run.exitCode);
         EXPECT_EQ((Lines{Started(), Final(0x4000008F, c.pszArgs)}), run.out);
         EXPECT_EQ(Lines{c.text}, run.err);
-        EXPECT_EQ((Lines{"B " + Started(), "F " + c.text}), Audit(run));
+        EXPECT_EQ((Lines{"B " + Started(), "F " + c.text}), run.AuditLines());
         EXPECT_TRUE(run.calls.empty()) << Joined(Calls(run));
     }
 }
