@@ -10,5 +10,5 @@ const char CALL_LOG_VARIABLE[] = "AUVEX_CALL_LOG";
 // True for a context that a successful open filled and no close has ended.
 bool IsOpenContext(const DWORD* pdwContext);
 
-// "<directory>\audit.log", looked up when the log is opened.
-extern std::string s_auditLogPath;
+// "<directory>\audit.log" as the last open found it.
+const std::string& AuditLogPath();

@@ -20,9 +20,12 @@ int ForcedOpenResult()
     return GetEnvironmentText("AUVEX_OPEN_RESULT", value) ? atoi(value.c_str()) : 0;
 }
 
+// Looked up when the log is opened, not for every record.
+std::string s_auditLogPath;
+
 }  // namespace
 
-std::string s_auditLogPath;
+const std::string& AuditLogPath() { return s_auditLogPath; }
 
 bool IsOpenContext(const DWORD* pdwContext)
 {

@@ -47,7 +47,7 @@ extern "C" int WINAPI Av_WriteAuditLog(DWORD* pdwContext, const char* pszHost,
                                 pszCommandLine, pszSubject, pszMessage})
         line += '\t' + Field(pszText);
     line += "\r\n";
-    return AppendToFile(s_auditLogPath, line) ? 0 : ERROR_WRITE_FAULT;
+    return AppendToFile(AuditLogPath(), line) ? 0 : ERROR_WRITE_FAULT;
 }
 static_assert(std::is_same<decltype(&Av_WriteAuditLog), AvWriteAuditLogFn>::value,
               "Av_WriteAuditLog must match the callers' declaration");
