@@ -95,10 +95,14 @@ int main(int argc, char** argv)
     size_t nCount = copies.size();
     if (faults.failure != Failure::None && static_cast<size_t>(faults.nAfter) < nCount)
         nCount = static_cast<size_t>(faults.nAfter);
+    // A line that cannot be copied fails alone: the others are copied, and
+    // the first failure is the call's answer.
+    std::string firstError;
     for (size_t i = 0; i < nCount; ++i) {
         // A device that loses a file and says nothing about it.
         if (static_cast<int>(i + 1) == faults.nSkip) continue;
-        if (!CopyOne(copies[i], error)) return Error(error);
+        if (!CopyOne(copies[i], error) && firstError.empty()) firstError = error;
     }
-    return faults.failure != Failure::None ? Fail(faults) : 0;
+    if (faults.failure != Failure::None) return Fail(faults);
+    return firstError.empty() ? 0 : Error(firstError);
 }
