@@ -23,10 +23,10 @@ endfunction()
 # key_is(text): the key reads back as that text; "" for no key.
 function(key_is text)
   execute_process(COMMAND "${WINERUN}" reg query "${key}" /reg:64 INPUT_FILE /dev/null
-                  RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_QUIET)
+                  RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
   string(REPLACE "\r" "" out "${out}")
   if(NOT (text STREQUAL "" AND status EQUAL 1) AND NOT out STREQUAL text)
-    message(FATAL_ERROR "reg query ${key} (exit code ${status}):\n${out}\nexpected:\n${text}")
+    message(FATAL_ERROR "reg query ${key} (exit code ${status}):\n${out}\n${err}\nexpected:\n${text}")
   endif()
 endfunction()
 
