@@ -1,15 +1,21 @@
-# Installs the build into SCRATCH: exactly the product's files arrive, no test
-# program, no stand-in, no import library; the scripts and README.txt keep
-# CR LF line ends (cmd.exe can miss the labels of a script with bare LF).
-#   cmake -DBUILD_DIR=<build> -DSCRATCH=<folder> -P install.cmake
+# Installs the build into SCRATCH/install: exactly the product's files arrive,
+# no test program, no stand-in, no import library, no symbols; the programs
+# are stripped and link to their symbols, which stay in the build; the scripts
+# and README.txt keep CR LF line ends (cmd.exe can miss the labels of a script
+# with bare LF); the README names the programs' real architecture. Then cpack
+# into SCRATCH/package: the product's archive holds the same files, the
+# symbols archive beside it the symbols.
+#   cmake -DBUILD_DIR=<build> -DSCRATCH=<folder> -DOBJDUMP=<objdump> -DCPACK=<cpack>
+#         -P install.cmake
 cmake_minimum_required(VERSION 3.25)
+set(install "${SCRATCH}/install")
 file(REMOVE_RECURSE "${SCRATCH}")
-execute_process(COMMAND ${CMAKE_COMMAND} --install "${BUILD_DIR}" --prefix "${SCRATCH}"
+execute_process(COMMAND ${CMAKE_COMMAND} --install "${BUILD_DIR}" --prefix "${install}"
                 OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
 
 set(expected README.txt bin/register-eventsource.cmd bin/troveload.exe bin/trovesave.exe
     bin/unregister-eventsource.cmd bin/zoratmsg.dll doc/operations.md examples/nightly-backup.cmd)
-file(GLOB_RECURSE installed RELATIVE "${SCRATCH}" "${SCRATCH}/*")
+file(GLOB_RECURSE installed RELATIVE "${install}" "${install}/*")
 list(SORT installed)
 if(NOT installed STREQUAL expected)
   message(FATAL_ERROR "installed: ${installed}")
@@ -18,10 +24,71 @@ endif()
 foreach(file README.txt bin/register-eventsource.cmd bin/unregister-eventsource.cmd
              examples/nightly-backup.cmd)
   # In hexadecimal, byte by byte: file(READ) drops the CR of a text.
-  file(READ "${SCRATCH}/${file}" hex HEX)
+  file(READ "${install}/${file}" hex HEX)
   string(REGEX REPLACE "(..)" ",\\1" bytes "${hex}")
   string(REPLACE ",0d,0a" "" rest "${bytes}")
-  if(rest STREQUAL bytes OR rest MATCHES ",0a")
+  if(rest STREQUAL bytes OR rest MATCHES ",0[ad]")
     message(FATAL_ERROR "${file} does not end every line with CR LF")
   endif()
 endforeach()
+
+# dump(file out): the section headers and the symbol table of a PE file.
+function(dump file out)
+  execute_process(COMMAND "${OBJDUMP}" -h -t "${file}" OUTPUT_VARIABLE text
+                  COMMAND_ERROR_IS_FATAL ANY)
+  set(${out} "${text}" PARENT_SCOPE)
+endfunction()
+foreach(program trovesave troveload)
+  dump("${install}/bin/${program}.exe" text)
+  string(REGEX MATCH "pei-[a-z0-9-]+" format "${text}")
+  if(NOT text MATCHES "SYMBOL TABLE:\nno symbols" OR text MATCHES " \\.debug_"
+     OR NOT text MATCHES " \\.gnu_debuglink ")
+    message(FATAL_ERROR "bin/${program}.exe is not stripped with a debug link:\n${text}")
+  endif()
+  dump("${BUILD_DIR}/packaging/symbols/${program}.exe.debug" text)
+  if(NOT text MATCHES "\\) 0x[0-9a-f]+ _?main\n")
+    message(FATAL_ERROR "${program}.exe.debug lacks the program's symbols:\n${text}")
+  endif()
+endforeach()
+
+if(format STREQUAL "pei-i386")
+  set(system win32)
+  set(claim "Both are 32-bit programs")
+else()
+  set(system win64)
+  set(claim "This package holds 64-bit builds")
+endif()
+file(READ "${install}/README.txt" readme)
+if(NOT readme MATCHES "\n${claim}" OR readme MATCHES "@")
+  message(FATAL_ERROR "README.txt does not say \"${claim}\":\n${readme}")
+endif()
+
+# unpacked(zip out): the files of an archive, below its one top folder.
+function(unpacked zip out)
+  get_filename_component(name "${zip}" NAME_WE)
+  set(folder "${SCRATCH}/unpacked/${name}")
+  file(MAKE_DIRECTORY "${folder}")
+  execute_process(COMMAND ${CMAKE_COMMAND} -E tar xf "${zip}" WORKING_DIRECTORY "${folder}"
+                  COMMAND_ERROR_IS_FATAL ANY)
+  file(GLOB_RECURSE files RELATIVE "${folder}/zorat-trove-${system}"
+       "${folder}/zorat-trove-${system}/*")
+  list(SORT files)
+  set(${out} "${files}" PARENT_SCOPE)
+endfunction()
+execute_process(COMMAND "${CPACK}" --config "${BUILD_DIR}/CPackConfig.cmake"
+                -B "${SCRATCH}/package" OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
+unpacked("${SCRATCH}/package/zorat-trove-${system}.zip" packed)
+unpacked("${SCRATCH}/package/zorat-trove-${system}-symbols.zip" symbols)
+if(NOT packed STREQUAL expected OR NOT symbols STREQUAL "bin/troveload.exe.debug;bin/trovesave.exe.debug")
+  message(FATAL_ERROR "zorat-trove-${system}.zip: ${packed}\nthe symbols archive: ${symbols}")
+endif()
+# The archive's programs are the stripped ones that were installed.
+foreach(program trovesave troveload)
+  file(SHA256 "${install}/bin/${program}.exe" installed)
+  file(SHA256 "${SCRATCH}/unpacked/zorat-trove-${system}/zorat-trove-${system}/bin/${program}.exe"
+       packed)
+  if(NOT packed STREQUAL installed)
+    message(FATAL_ERROR "zorat-trove-${system}.zip: bin/${program}.exe is not the installed one")
+  endif()
+endforeach()
+file(REMOVE_RECURSE "${SCRATCH}")
