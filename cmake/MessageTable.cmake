@@ -1,5 +1,6 @@
-# The table of message identifiers and their English texts in the operations
-# guide, made from the message file's source so that it is never typed twice.
+# The table of message identifiers and their English and Japanese texts in
+# the operations guide, made from the message file's source so that it is
+# never typed twice.
 #
 #   cmake -DMC=zoratmsg.mc -DDOC=operations.md -P MessageTable.cmake
 #       rewrites the table between the markers of DOC (when it changed)
@@ -7,7 +8,11 @@
 #       fails when DOC is not what the first form would write, or when an
 #       identifier differs from the one windmc wrote into HEADER
 #
-# The .mc file is UTF-8 (see family/zoratmsg/README.md).
+# The .mc file is UTF-8 (see family/zoratmsg/README.md; the build converts a
+# copy to UTF-16LE for windmc), and so is the guide: the texts are copied as
+# they are. The languages are those of LanguageNames with the identifiers
+# 0x409 (English) and 0x411 (Japanese); a message lacking either text fails,
+# as FormatMessage would fail for it in that language.
 cmake_minimum_required(VERSION 3.25)
 
 set(begin_marker "<!-- messages: made from family/zoratmsg/zoratmsg.mc by the target operations-doc; do not edit -->")
@@ -22,20 +27,42 @@ endforeach()
 file(READ "${MC}" source)
 string(REPLACE "\r" "" source "${source}")
 
-# Name=0xN pairs of a header statement such as SeverityNames=(...).
+# Name=0xN pairs of a header statement such as SeverityNames=(...): sets
+# <out_prefix>_<Name> to the number and <out_prefix>_names to the names.
 function(read_names statement out_prefix)
   if(NOT source MATCHES "${statement}=\\(([^)]*)\\)")
     message(FATAL_ERROR "MessageTable: ${MC} has no ${statement}")
   endif()
   string(REGEX MATCHALL "[A-Za-z_][A-Za-z_0-9]*=0[xX][0-9A-Fa-f]+" pairs "${CMAKE_MATCH_1}")
+  set(names "")
   foreach(pair IN LISTS pairs)
     string(REGEX REPLACE "=.*" "" name "${pair}")
     string(REGEX REPLACE ".*=" "" value "${pair}")
     set(${out_prefix}_${name} "${value}" PARENT_SCOPE)
+    list(APPEND names "${name}")
   endforeach()
+  set(${out_prefix}_names "${names}" PARENT_SCOPE)
 endfunction()
 read_names(SeverityNames severity)
 read_names(FacilityNames facility)
+read_names(LanguageNames language)
+
+# The .mc name of each language of the table, by its language identifier.
+foreach(wanted english=0x409 japanese=0x411)
+  string(REGEX REPLACE "=.*" "" key "${wanted}")
+  string(REGEX REPLACE ".*=" "" wanted_id "${wanted}")
+  set(${key}_name "")
+  foreach(name IN LISTS language_names)
+    math(EXPR language_id "${language_${name}}")
+    math(EXPR wanted_value "${wanted_id}")
+    if(language_id EQUAL wanted_value)
+      set(${key}_name "${name}")
+    endif()
+  endforeach()
+  if(${key}_name STREQUAL "")
+    message(FATAL_ERROR "MessageTable: ${MC} names no language ${wanted_id} in LanguageNames")
+  endif()
+endforeach()
 
 # One list element per line. Semicolons and square brackets would split or
 # join CMake list elements: they travel as control characters.
@@ -61,37 +88,57 @@ function(cell_text text out)
   set(${out} "${text}" PARENT_SCOPE)
 endfunction()
 
-set(table "| Identifier | Symbolic name | English text |\n|---|---|---|\n")
-set(state header)  # header, message, english (text lines), other (another language's text)
+set(table "| Identifier | Symbolic name | English text | Japanese text |\n|---|---|---|---|\n")
+# header; message (its statements); text (the lines of a language's text,
+# the language in text_language)
+set(state header)
 set(count 0)
 set(ids "")
+set(symbol "")
 # As in windmc, a message without a Severity or Facility line keeps the
 # previous message's.
 set(severity Success)
 set(facility "")
+
+# The row of the message read so far, once both of its texts are there.
+macro(add_row)
+  if(NOT symbol STREQUAL "")
+    foreach(key english japanese)
+      if(NOT DEFINED ${key}_cell)
+        message(FATAL_ERROR "MessageTable: ${symbol} (${id}) has no ${${key}_name} text")
+      endif()
+    endforeach()
+    string(APPEND table "| ${id} | ${symbol} | ${english_cell} | ${japanese_cell} |\n")
+    list(APPEND ids "${symbol}=${id}")
+    math(EXPR count "${count} + 1")
+  endif()
+  set(symbol "")
+  unset(english_cell)
+  unset(japanese_cell)
+endmacro()
+
 foreach(line IN LISTS lines)
-  if(state STREQUAL "english" OR state STREQUAL "other")
+  if(state STREQUAL "text")
     if(line STREQUAL ".")
-      if(state STREQUAL "english")
-        cell_text("${text}" cell)
-        set(table "${table}| ${id} | ${symbol} | ${cell} |\n")
-        math(EXPR count "${count} + 1")
+      if(text_language STREQUAL english_name)
+        cell_text("${text}" english_cell)
+      elseif(text_language STREQUAL japanese_name)
+        cell_text("${text}" japanese_cell)
       endif()
       set(state message)
-    elseif(state STREQUAL "english")
-      if(text STREQUAL "")
-        set(text "${line}")
-      else()
-        set(text "${text} ${line}")
-      endif()
+    elseif(text STREQUAL "")
+      set(text "${line}")
+    else()
+      set(text "${text} ${line}")
     endif()
   elseif(line MATCHES "^MessageId=(.*)$")
     set(number "${CMAKE_MATCH_1}")
     if(number STREQUAL "")
       message(FATAL_ERROR "MessageTable: a message without its MessageId number")
     endif()
+    add_row()
     set(state message)
-    set(symbol "")
+    set(id "")
   elseif(state STREQUAL "message" AND line MATCHES "^Severity=(.*)$")
     set(severity "${CMAKE_MATCH_1}")
   elseif(state STREQUAL "message" AND line MATCHES "^Facility=(.*)$")
@@ -99,35 +146,37 @@ foreach(line IN LISTS lines)
   elseif(state STREQUAL "message" AND line MATCHES "^SymbolicName=(.*)$")
     set(symbol "${CMAKE_MATCH_1}")
   elseif(state STREQUAL "message" AND line MATCHES "^Language=(.*)$")
-    # The full identifier: severity in the top two bits, then the facility.
-    set(facility_value 0)
-    if(NOT facility STREQUAL "")
-      set(facility_value "${facility_${facility}}")
+    set(text_language "${CMAKE_MATCH_1}")
+    if(id STREQUAL "")
+      # The full identifier: severity in the top two bits, then the facility.
+      set(facility_value 0)
+      if(NOT facility STREQUAL "")
+        set(facility_value "${facility_${facility}}")
+      endif()
+      if("${severity_${severity}}" STREQUAL "" OR "${facility_value}" STREQUAL "")
+        message(FATAL_ERROR "MessageTable: ${symbol}: unknown severity or facility")
+      endif()
+      math(EXPR value "(${severity_${severity}} << 30) | (${facility_value} << 16) | ${number}"
+           OUTPUT_FORMAT HEXADECIMAL)
+      string(SUBSTRING "${value}" 2 -1 digits)
+      string(TOUPPER "${digits}" digits)
+      string(LENGTH "${digits}" length)
+      while(length LESS 8)
+        string(PREPEND digits 0)
+        math(EXPR length "${length} + 1")
+      endwhile()
+      set(id "0x${digits}")
     endif()
-    if("${severity_${severity}}" STREQUAL "" OR "${facility_value}" STREQUAL "")
-      message(FATAL_ERROR "MessageTable: ${symbol}: unknown severity or facility")
-    endif()
-    math(EXPR value "(${severity_${severity}} << 30) | (${facility_value} << 16) | ${number}"
-         OUTPUT_FORMAT HEXADECIMAL)
-    string(SUBSTRING "${value}" 2 -1 digits)
-    string(TOUPPER "${digits}" digits)
-    string(LENGTH "${digits}" length)
-    while(length LESS 8)
-      string(PREPEND digits 0)
-      math(EXPR length "${length} + 1")
-    endwhile()
-    set(id "0x${digits}")
     set(text "")
-    if(CMAKE_MATCH_1 STREQUAL "English")
-      list(APPEND ids "${symbol}=${id}")
-      set(state english)
-    else()
-      set(state other)
-    endif()
+    set(state text)
   endif()
 endforeach()
+if(state STREQUAL "text")
+  message(FATAL_ERROR "MessageTable: ${MC} ends inside the ${text_language} text of ${symbol}")
+endif()
+add_row()
 if(count EQUAL 0)
-  message(FATAL_ERROR "MessageTable: no English message text found in ${MC}")
+  message(FATAL_ERROR "MessageTable: no message text found in ${MC}")
 endif()
 
 file(READ "${DOC}" doc)
