@@ -1,19 +1,45 @@
 #!/usr/bin/env bash
 # Times trovesave and troveload on N generated log files beside Wine's xcopy
 # and the floor (bench/floorcopy.cpp), in a fresh demo installation, and
-# writes the medians to bench/RESULTS.md.
+# writes the medians and a chart to bench/RESULTS.md and bench/results.png.
 #   bash bench/run.sh [N...]        N defaults to 1000 10000 50000
 # BENCH_REPEAT (default 3) sets how often each command is timed, BENCH_ROWS
 # (default all) which rows are timed; BENCH_REPEAT_<N> and BENCH_ROWS_<N> set
 # them for one N, e.g. BENCH_ROWS_50000="save floor".
+# Only the part of RESULTS.md between the two markers below is rewritten; the
+# written analysis around it stays as it is.
 set -euo pipefail
+# A command that fails inside $(...) must stop the benchmark too.
+shopt -s inherit_errexit
 cd "$(dirname "$0")/.."
 
 counts=("$@")
 [ ${#counts[@]} -gt 0 ] || counts=(1000 10000 50000)
-all_rows="save naming load last xcopy floor fuller"
+all_rows="save naming namingfloor load last xcopy floor fuller"
+begin_marker='<!-- measured: written by bench/run.sh; do not edit -->'
+end_marker='<!-- end of measured -->'
+results=bench/RESULTS.md
+chart=bench/results.png
 
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+# Checked before anything is timed, so that a long run is not lost at the end:
+# the markers once each and in order, or none.
+if [ -f "$results" ]; then
+    lines=$(grep -nxF -e "$begin_marker" -e "$end_marker" "$results" | cut -d: -f2- | tr '\n' '|' || true)
+    if [ -n "$lines" ] && [ "$lines" != "$begin_marker|$end_marker|" ]; then
+        echo "bench: $results needs its two markers once each and in order, or none" >&2
+        exit 1
+    fi
+fi
 bash scripts/setup.sh
+if ! command -v gnuplot >/dev/null; then
+    echo "bench: installing gnuplot-nox for the chart"
+    as_root apt-get update
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends gnuplot-nox
+fi
 bash scripts/build.sh >/dev/null
 if bash scripts/runs32bit.sh; then arch=i686; else arch=x86_64; fi
 echo "bench: the $arch programs"
@@ -75,6 +101,11 @@ full_copies() {
     empty_copies
     for file in "$save"/*.log; do printf 'x' >"$work/copy/${file##*/}.old"; done
 }
+# The copies' folder holding every plain name already, with another size.
+taken_copies() {
+    empty_copies
+    for file in "$save"/*.log; do printf 'x' >"$work/copy/${file##*/}"; done
+}
 empty_restore() { rm -rf "$work/restore" && mkdir -p "$work/restore"; }
 # Every plain target archived already with another size.
 taken_archive() {
@@ -105,6 +136,13 @@ for n in "${counts[@]}"; do
     wanted xcopy && result[xcopy,$n]=$(median empty_copies xcopy 'C:\ZoratLogs\save\*.log' 'C:\bench\copy\' /Q /I /Y)
     wanted floor && result[floor,$n]=$(median empty_copies "${floor_cmd[@]}")
     wanted fuller && result[fuller,$n]=$(median full_copies "${floor_cmd[@]}")
+    if wanted namingfloor; then
+        result[namingfloor,$n]=$(median taken_copies "${floor_cmd[0]}" -n "${floor_cmd[@]:1}")
+        for file in "$save"/*.log; do
+            name=${file##*/}
+            [ -f "$work/copy/${name%.log}_001.log" ] || { echo "bench: the naming floor left out $name" >&2; exit 1; }
+        done
+    fi
     wanted naming && result[naming,$n]=$(median taken_archive "${save_cmd[@]}")
     if wanted load; then
         empty_archive
@@ -118,34 +156,140 @@ for n in "${counts[@]}"; do
     for key in $all_rows; do [ -n "${result[$key,$n]:-}" ] && echo "  $key ${result[$key,$n]} s"; done
 done
 
+# The floor of the same work: the naming floor for the naming case, the
+# plain floor for the rest.
+own_floor() { if [[ $1 == naming* ]]; then echo namingfloor; else echo floor; fi; }
+# What the row's target is measured against; none for rows without a target.
+goal() {
+    case $1 in
+    save | load) echo floor ;;
+    naming) echo "naming floor" ;;
+    esac
+}
+with_commas() { sed ':a; s/\B[0-9]\{3\}\>/,&/; ta' <<<"$1"; }
+
+# The chart: seconds per 1,000 files against N, for the rows that have a
+# figure; a missing figure is "?".
+series=()
+titles=([2]="trovesave (save)" [3]="troveload (load)" [4]="floor" [5]="xcopy")
+column=2
+for key in save load floor xcopy; do
+    for n in "${counts[@]}"; do
+        if [ -n "${result[$key,$n]:-}" ]; then
+            series+=("\$data using 1:$column with linespoints lw 2 pt $((column + 3)) ps 1.3 title '${titles[$column]}'")
+            break
+        fi
+    done
+    column=$((column + 1))
+done
+charted=no
+if [ ${#series[@]} -gt 0 ]; then
+    sorted=$(printf '%s\n' "${counts[@]}" | sort -n | uniq)
+    data=$(for n in $sorted; do
+        printf '%s' "$n"
+        for key in save load floor xcopy; do
+            t=${result[$key,$n]:-}
+            if [ -n "$t" ]; then awk -v t="$t" -v n="$n" 'BEGIN { printf " %.4f", t / n * 1000 }'; else printf ' ?'; fi
+        done
+        echo
+    done)
+    tics=$(for n in $sorted; do printf '"%s" %s, ' "$(with_commas "$n")" "$n"; done)
+    low=$(head -n 1 <<<"$sorted")
+    high=$(tail -n 1 <<<"$sorted")
+    plot=$(IFS=,; echo "${series[*]}")
+    if gnuplot <<EOF; then charted=yes; else echo "bench: the chart could not be drawn" >&2; fi
+\$data << END
+$data
+END
+set terminal pngcairo size 800,500 font "sans,10"
+set output "$chart"
+set title "Seconds per 1,000 files against N (median of the runs, $arch programs)"
+set xlabel "N (files)"
+set ylabel "seconds per 1,000 files"
+set logscale x
+set xrange [$low / 1.5 : $high * 1.5]
+set xtics (${tics%, })
+set yrange [0 : *]
+set grid
+set key outside right top vertical Left reverse
+set datafile missing "?"
+plot $plot
+EOF
+fi
+
+measured=$(mktemp)
+trap 'rm -f "$measured"; "$winerun" --stop' EXIT
 {
-    echo "# Benchmark results"
-    echo
     echo "$(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores, $(awk '/MemTotal/ { printf "%.0f GiB", $2 / 1048576 }' /proc/meminfo),"
     echo "$(uname -sr), $(wine --version 2>/dev/null || echo Wine), the $arch programs; the median of"
     echo "runs of each command (the runs column), all in one benchmark run."
     echo
-    echo "| what | N | runs | seconds | files/s | to xcopy | to floor | 10,000 to 50,000 |"
-    echo "|---|---:|---:|---:|---:|---:|---:|---:|"
+    echo "| what | N | runs | seconds | files/s | to xcopy | to floor | to own floor | 10,000 to 50,000 | growth to own floor's | target |"
+    echo "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---|"
     for key in $all_rows; do
+        own=$(own_floor "$key")
         for n in "${counts[@]}"; do
             [ -n "${result[$key,$n]:-}" ] || continue
             awk -v k="$key" -v n="$n" -v r="${repeats[$n]}" -v t="${result[$key,$n]}" \
-                -v x="${result[xcopy,$n]:-0}" -v f="${result[floor,$n]:-0}" \
-                -v a="${result[$key,10000]:-0}" -v b="${result[$key,50000]:-0}" 'BEGIN {
+                -v x="${result[xcopy,$n]:-0}" -v f="${result[floor,$n]:-0}" -v o="${result[$own,$n]:-0}" \
+                -v a="${result[$key,10000]:-0}" -v b="${result[$key,50000]:-0}" \
+                -v oa="${result[$own,10000]:-0}" -v ob="${result[$own,50000]:-0}" -v goal="$(goal "$key")" 'BEGIN {
                     ratio_x = x > 0 ? sprintf("%.2f", t / x) : ""
                     ratio_f = f > 0 ? sprintf("%.2f", t / f) : ""
+                    ratio_o = o > 0 ? sprintf("%.2f", t / o) : ""
                     growth = (n == 50000 && a > 0) ? sprintf("%.2f", b / a) : ""
-                    printf "| %s | %d | %d | %.2f | %.0f | %s | %s | %s |\n", k, n, r, t, n / t, ratio_x, ratio_f, growth
+                    ratio_g = (growth != "" && oa > 0 && ob > 0) ? sprintf("%.2f", (b / a) / (ob / oa)) : ""
+                    # Judged on the figures as shown.
+                    target = ""
+                    if (goal != "") {
+                        target = "≤ 1.2 × " goal ": " (ratio_o == "" ? "not measured" : (ratio_o + 0 <= 1.2 ? "met" : "missed"))
+                        if (growth != "")
+                            target = target "; growth ≤ 1.1 × " goal "\047s: " \
+                                     (ratio_g == "" ? "not measured" : (ratio_g + 0 <= 1.1 ? "met" : "missed"))
+                    }
+                    printf "| %s | %d | %d | %.2f | %.0f | %s | %s | %s | %s | %s | %s |\n",
+                           k, n, r, t, n / t, ratio_x, ratio_f, ratio_o, growth, ratio_g, target
                 }'
         done
     done
     echo
     echo "save: trovesave backing up N logs with the arkcp stand-in copying; naming: the same with"
     echo "every plain name archived already with another size (one listing of N entries, numbered"
-    echo "names); load: troveload restoring N files; last: troveload -G LAST over N names in runs"
-    echo "of three generations (N / 3 restored); xcopy: Wine's xcopy.exe; floor: bench/floorcopy.exe;"
-    echo "fuller: the floor copying into a folder that holds N files of other names already, as the"
-    echo "archive does in the naming case."
-} >bench/RESULTS.md
-echo "bench: bench/RESULTS.md written"
+    echo "names); namingfloor: the naming floor, bench/floorcopy.exe -n copying into a folder that"
+    echo "holds every plain name already: for each file a GetFileAttributesA check of DST\\base.log"
+    echo "(there) and of DST\\base_001.log (missing), all before the first copy as in the backup, then"
+    echo "for each file CopyFileA to DST\\base_001.log, failing if it exists; load: troveload restoring"
+    echo "N files; last: troveload -G LAST over N names in runs of three generations (N / 3 restored);"
+    echo "xcopy: Wine's xcopy.exe; floor: bench/floorcopy.exe; fuller: the floor copying into a folder"
+    echo "that holds N files of other names already."
+    echo
+    echo "Own floor: the floor of the same work, the naming floor for naming (and itself), the floor for"
+    echo "every other row. Targets, at every N, as ratios to the own floor measured in the same run:"
+    echo "trovesave (save) and troveload (load) at most 1.2 × the floor, the naming worst case at most"
+    echo "1.2 × the naming floor, and the growth from 10,000 to 50,000 files (the row's time at 50,000"
+    echo "divided by its time at 10,000) at most 1.1 × the own floor's growth, where both were measured"
+    echo "at both N. Judged on the ratios as shown; \"not measured\" where the own floor was not run."
+    echo "last restores N / 3 files, which is not the floor's work, and has no target."
+    if [ "$charted" = yes ]; then
+        echo
+        echo "![Seconds per 1,000 files against N: trovesave, troveload, the floor and xcopy](results.png)"
+    fi
+} >"$measured"
+
+# Only the text between the markers is replaced; a file without them gets
+# them at its end.
+[ -f "$results" ] || printf '# Benchmark results\n' >"$results"
+if ! grep -qxF "$begin_marker" "$results"; then
+    printf '\n%s\n%s\n' "$begin_marker" "$end_marker" >>"$results"
+fi
+awk -v begin="$begin_marker" -v end="$end_marker" -v measured="$measured" '
+    $0 == end { inside = 0 }
+    !inside { print }
+    $0 == begin {
+        inside = 1
+        print ""
+        while ((getline line < measured) > 0) print line
+        print ""
+    }' "$results" >"$results.new"
+mv "$results.new" "$results"
+echo "bench: $results written between its markers$([ "$charted" = yes ] && echo ", and $chart")"
