@@ -5,6 +5,8 @@
 
 #include "CAuditLog.h"
 #include "CFileOperation.h"
+#include "trovecmd_config.h"
+#include "zoratmsg.h"
 
 namespace {
 
@@ -19,7 +21,7 @@ CArchiveTarget::CArchiveTarget(CTroveRun& run, const std::string& toolDir,
                                const std::string& capturePath)
     : m_run(run), m_archiveDir(run.Options().archiveDir),
       m_extension(run.Options().logKind == "CSV" ? ".csv" : ".log"), m_toolDir(toolDir),
-      m_capturePath(capturePath), m_bListingDone(false), m_bFatal(false)
+      m_capturePath(capturePath), m_bListingDone(false)
 {
 }
 
@@ -29,7 +31,7 @@ bool CArchiveTarget::AssignArchiveTarget(const std::string& fileName,
     m_targetPath.clear();
     const size_t nExtension = fileName.find(m_extension);
     if (nExtension == std::string::npos)
-        m_run.ThrowError(SOURCE_FILE, 786, 0xC00003DE, "Not Found log extension",
+        m_run.ThrowError(SOURCE_FILE, 786, MSG_ERROR_DETAILS, "Not Found log extension",
                          fileName.c_str());
     const std::string baseName = fileName.substr(0, nExtension);
     SetCandidate(baseName, 0, 800);
@@ -42,12 +44,13 @@ bool CArchiveTarget::AssignArchiveTarget(const std::string& fileName,
             return true;
         }
         if (!bAssigned && ListedSize(sourcePath) == nSourceSize) {
-            m_run.Audit(m_run.InfoTrace(SOURCE_FILE, 1008, 0x4000008C, sourcePath.c_str()), "C",
-                        AUDIT_CONSOLE_STDOUT);
+            m_run.Audit(
+                m_run.InfoTrace(SOURCE_FILE, 1008, MSG_FILE_ALREADY_PRESENT, sourcePath.c_str()),
+                "C", AUDIT_CONSOLE_STDOUT);
             return false;
         }
         if (nAttempt == MAX_ATTEMPTS)
-            m_run.ThrowError(SOURCE_FILE, 1022, 0xC00002A9, sourcePath.c_str());
+            m_run.ThrowError(SOURCE_FILE, 1022, MSG_NO_FREE_ARCHIVE_NAME, sourcePath.c_str());
         SetCandidate(baseName, nAttempt, 1042);
     }
 }
@@ -59,18 +62,18 @@ void CArchiveTarget::SetCandidate(const std::string& baseName, int nAttempt, int
     m_targetName = baseName + szCounter + ".cln";
     m_targetPath = m_archiveDir + "\\" + m_targetName;
     if (m_targetPath.size() > MAX_TARGET_PATH)
-        m_run.ThrowError(SOURCE_FILE, nLengthTag, 0xC000025F, "-D", m_archiveDir.c_str());
+        m_run.ThrowError(SOURCE_FILE, nLengthTag, MSG_OPTION_VALUE_INVALID, "-D",
+                         m_archiveDir.c_str());
 }
 
 long long CArchiveTarget::ListedSize(const std::string& sourcePath)
 {
     if (!m_bListingDone) MakeListing();
     const auto entry = m_listing.find(m_targetName);
-    if (entry == m_listing.end()) {
-        m_bFatal = true;
-        m_run.ThrowError(SOURCE_FILE, 998, 0xC00003DE, TROVE_PROGRAM_FILE, "File Not Found",
-                         m_capturePath.c_str(), sourcePath.c_str());
-    }
+    if (entry == m_listing.end())
+        throw CListingFault(m_run.ErrorTrace(SOURCE_FILE, 998, MSG_ERROR_DETAILS,
+                                             TROVE_PROGRAM_FILE, "File Not Found",
+                                             m_capturePath.c_str(), sourcePath.c_str()));
     return entry->second;
 }
 
@@ -84,9 +87,10 @@ void CArchiveTarget::MakeListing()
         CFileOperation capture(m_capturePath.c_str(), FILE_MODE_READ, 0);
         std::string line;
         while (capture.FileReadLine(line)) ReadListingLine(line);
-    } catch (...) {
-        m_bFatal = true;
+    } catch (const CListingFault&) {
         throw;
+    } catch (const std::exception& e) {
+        throw CListingFault(e.what());
     }
     m_bListingDone = true;
 }
@@ -100,15 +104,15 @@ void CArchiveTarget::ReadListingLine(std::string line)
 
     const size_t nNameStart = line.find_first_not_of('\t');
     if (nNameStart == std::string::npos)
-        m_run.ThrowError(SOURCE_FILE, 942, 0xC00003DE, TROVE_PROGRAM_FILE, "Invalid File Format",
-                         m_capturePath.c_str(), line.c_str());
+        m_run.ThrowError(SOURCE_FILE, 942, MSG_ERROR_DETAILS, TROVE_PROGRAM_FILE,
+                         "Invalid File Format", m_capturePath.c_str(), line.c_str());
     const size_t nNameEnd = line.find('\t', nNameStart);
     const std::string name = line.substr(nNameStart, nNameEnd - nNameStart);
     const size_t nSizeStart =
         nNameEnd == std::string::npos ? std::string::npos : line.find_first_not_of('\t', nNameEnd);
     if (nSizeStart == std::string::npos)
-        m_run.ThrowError(SOURCE_FILE, 955, 0xC00003DE, TROVE_PROGRAM_FILE, "Invalid File Format",
-                         m_capturePath.c_str(), name.c_str());
+        m_run.ThrowError(SOURCE_FILE, 955, MSG_ERROR_DETAILS, TROVE_PROGRAM_FILE,
+                         "Invalid File Format", m_capturePath.c_str(), name.c_str());
     // Sizes of 2 GiB and more are common: read all 64 bits.
     m_listing.emplace(name, strtoll(line.c_str() + nSizeStart, nullptr, 10));
 }

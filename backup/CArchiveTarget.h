@@ -20,12 +20,11 @@ public:
 
     // True with the target in TargetPath(); false when the log is archived
     // already (reported, with audit "C"). Failures are thrown; those that
-    // must end the run set Fatal() first.
+    // must end the run as CListingFault.
     bool AssignArchiveTarget(const std::string& fileName, const std::string& sourcePath,
                              long long nSourceSize);
     // The last candidate, also after a failure; empty before the first.
     const std::string& TargetPath() const { return m_targetPath; }
-    bool Fatal() const { return m_bFatal; }
     // The device listing's capture file, whether or not a listing was made.
     const std::string& ListingCapture() const { return m_capturePath; }
 
@@ -45,7 +44,6 @@ private:
     std::string m_targetName;
     std::string m_capturePath;
     bool m_bListingDone;
-    bool m_bFatal;
     // The first entry of a name counts, as the tool listed it.
     std::unordered_map<std::string, long long> m_listing;
     // Names given to files of this run: taken, though not yet on the device.

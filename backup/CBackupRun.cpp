@@ -1,6 +1,7 @@
 #include "CBackupRun.h"
 
 #include "CSem.h"
+#include "zoratmsg.h"
 
 namespace {
 
@@ -26,10 +27,9 @@ void CBackupRun::Select()
     CFileList list;
     list.ExecFileListCmd(pattern.c_str(), 1);
 
-
-    m_pBatch.reset(new CCopyBatch(m_run));
-    m_pTargets.reset(new CArchiveTarget(m_run, m_pBatch->ToolDir(),
-                                         m_pBatch->TemporaryFile("arkls", false)));
+    m_pBatch = std::make_unique<CCopyBatch>(m_run);
+    m_pTargets = std::make_unique<CArchiveTarget>(m_run, m_pBatch->ToolDir(),
+                                                  m_pBatch->TemporaryFile("arkls", false));
     m_pBatch->Open();
     for (int i = 0; i < list.GetFileCount(); ++i) SelectFile(list, i, dates);
 }
@@ -52,8 +52,9 @@ void CBackupRun::SelectFile(const CFileList& list, int nIndex, const DateSelecti
         if (!m_pTargets->AssignArchiveTarget(szName, sourcePath, nSize)) return;
         CheckLogLock(fields, sourcePath);
         m_pBatch->Add(sourcePath, m_pTargets->TargetPath());
+    } catch (const CListingFault&) {
+        throw;
     } catch (const std::exception& e) {
-        if (m_pTargets->Fatal()) throw;
         m_run.AddFailure(sourcePath, bNamed ? m_pTargets->TargetPath() : "", e.what());
     }
 }
@@ -62,7 +63,8 @@ void CBackupRun::CheckLogLock(const LogFileNameFields& fields, const std::string
 {
     const std::string name = fields.hostField + fields.secondField + fields.dateField + "savelog";
     CSem lock(name.c_str(), 1);
-    if (lock.Lock() == 0) m_run.ThrowError(SOURCE_FILE, 1086, 0xC000026C, sourcePath.c_str());
+    if (lock.Lock() == 0)
+        m_run.ThrowError(SOURCE_FILE, 1086, MSG_LOG_FILE_LOCKED, sourcePath.c_str());
     lock.Unlock();
 }
 

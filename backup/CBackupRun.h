@@ -4,9 +4,11 @@
 
 #include "CArchiveTarget.h"
 #include "CCopyBatch.h"
-#include "CFileOperation.h"
 #include "CFileList.h"
+#include "CFileOperation.h"
 #include "CTroveRun.h"
+#include "trovecmd_names.h"
+#include "trovecmd_run.h"
 
 // The working middle of a backup: the configuration, the selection of the
 // log files with their archived names, the copy and the removal of the
@@ -28,8 +30,6 @@ public:
     void Copy();
     // Whatever happened before.
     void RemoveTemporaryFiles();
-    // The device listing failed or lacks an archived name: no per-file reports.
-    bool Fatal() const { return m_pTargets && m_pTargets->Fatal(); }
 
 private:
     void SelectFile(const CFileList& list, int nIndex, const DateSelection& dates);

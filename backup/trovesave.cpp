@@ -16,6 +16,6 @@ int main(int argc, char** argv)
         backup.Copy();
     });
     backup.RemoveTemporaryFiles();
-    if (!backup.Fatal()) run.ReportFiles();
+    run.ReportFiles();
     return run.Finish();
 }

@@ -15,7 +15,7 @@ function(add_message_dll target)
   set(gen "${CMAKE_CURRENT_BINARY_DIR}/${target}-generated")
   # windmc names its outputs after its input: the converted copy keeps the name.
   add_custom_command(
-    OUTPUT "${gen}/${stem}.rc"
+    OUTPUT "${gen}/${stem}.rc" "${gen}/${stem}.h"
     COMMAND "${CMAKE_COMMAND}" -E make_directory "${gen}"
     COMMAND "${TROVE_ICONV}" -f UTF-8 -t UTF-16LE -o "${gen}/${stem}.mc" "${source}"
     COMMAND "${CMAKE_MC_COMPILER}" -u -U -h "${gen}" -r "${gen}" "${gen}/${stem}.mc"
@@ -31,4 +31,10 @@ function(add_message_dll target)
   # Resource only: no runtime and no code. An entry point of 0 means nothing
   # to call, whatever the entry symbol's name on either architecture.
   target_link_options(${target} PRIVATE -nostdlib "LINKER:-e,0")
+  # ${target}_ids: the header of the message identifiers' names, for the code
+  # that reports them.
+  add_custom_target(${target}_header DEPENDS "${gen}/${stem}.h")
+  add_library(${target}_ids INTERFACE)
+  target_include_directories(${target}_ids INTERFACE "${gen}")
+  add_dependencies(${target}_ids ${target}_header)
 endfunction()

@@ -3,6 +3,8 @@
 #include "CAuditLog.h"
 #include "CProductInfo.h"
 #include "CReportException.h"
+#include "trovecmd_config.h"
+#include "zoratmsg.h"
 
 namespace {
 
@@ -87,10 +89,10 @@ bool CCopyBatch::IsComplete(const CopyRecord& record)
 // A target left half-written is no copy.
 void CCopyBatch::MarkFailed(const std::string& text)
 {
-    for (CopyRecord& record : m_run.Records()) {
-        if (record.copied != 1 || IsComplete(record)) continue;
-        record.copied = 0;
-        record.message = text;
+    const std::vector<CopyRecord>& records = m_run.Records();
+    for (size_t nRecord = 0; nRecord < records.size(); ++nRecord) {
+        if (records[nRecord].copied != 1 || IsComplete(records[nRecord])) continue;
+        m_run.FailRecord(nRecord, text);
     }
     m_run.SetCopyFailed();
 }
@@ -100,11 +102,11 @@ void CCopyBatch::MarkFailed(const std::string& text)
 void CCopyBatch::Verify(const ListFile& list)
 {
     for (size_t nRecord : list.records) {
-        CopyRecord& record = m_run.Records()[nRecord];
+        const CopyRecord& record = m_run.Records()[nRecord];
         if (record.copied != 1 || IsComplete(record)) continue;
-        record.copied = 0;
-        record.message = m_run.ErrorTrace(SOURCE_FILE, 1352, 0xC00003DE, TROVE_PROGRAM_FILE,
-                                          "Copy Not Verified", record.targetPath.c_str());
+        m_run.FailRecord(nRecord,
+                         m_run.ErrorTrace(SOURCE_FILE, 1352, MSG_ERROR_DETAILS, TROVE_PROGRAM_FILE,
+                                          "Copy Not Verified", record.targetPath.c_str()));
         m_run.SetCopyFailed();
     }
 }

@@ -7,11 +7,11 @@
 #include "CCheckData.h"
 #include "CFileOperation.h"
 #include "CReportException.h"
+#include "zoratmsg.h"
 
 namespace {
 
 const char SOURCE_FILE[] = "..\\..\\src\\CFileList";
-const int SWITCH_ERROR_SIZE = 4096;
 
 // Byte by byte as unsigned characters (memcmp), case-sensitive: double-byte
 // names sort after ASCII ones, "B" before "a".
@@ -26,36 +26,28 @@ bool NameAfter(const FileListEntry& a, const FileListEntry& b) { return NameBefo
 
 }  // namespace
 
-CFileList::CFileList() : m_bRedirectOff(0), m_bWow64(0), m_nThreadId(0) {}
-
-CFileList::~CFileList()
-{
-    m_hFind.reset();
-    // Still off only when switching it back failed before; one more try.
-    if (m_bRedirectOff == 1) {
-        char szError[SWITCH_ERROR_SIZE];
-        if (m_pWin64->RedirectOn(szError, sizeof(szError))) SetThreadRedirect(m_nThreadId, 1);
-    }
-}
-
 void CFileList::ExecFileListCmd(const char* pszPattern, int nOrder)
 {
     m_strPathName = pszPattern ? pszPattern : "";
     const std::string pattern = m_strPathName;
-    InfoTrace(SOURCE_FILE, __LINE__, 0x40000065, "GetThreadID(), ExecFileListCmd()", pszPattern);
-    if (pattern.empty()) ThrowError(SOURCE_FILE, __LINE__, 0xC00003DE, "Undefine PathName");
+    InfoTrace(SOURCE_FILE, __LINE__, MSG_FUNCTION_ENTRY, "GetThreadID(), ExecFileListCmd()",
+              pszPattern);
+    if (pattern.empty()) ThrowError(SOURCE_FILE, __LINE__, MSG_ERROR_DETAILS, "Undefine PathName");
     CutToDirectory(pattern);
 
-    SwitchRedirectionOffBelowSystem(pattern);
+    // Below the system directory a 32-bit process on 64-bit Windows must see
+    // the real one, not its redirected copy.
+    if (CCheckData().IsSystem32Path(pattern.c_str()) == 1)
+        m_redirection.SwitchOff(GetObjThreadID());
     bool bListed = false;
     try {
         bListed = ListMatches(pattern);
     } catch (...) {
         m_hFind.reset();
-        RestoreRedirectionQuietly();
+        m_redirection.TrySwitchOn();
         throw;
     }
-    SwitchRedirectionOn();
+    m_redirection.SwitchOn();
     if (!bListed) return;  // nothing added: the list stays as it was
 
     std::sort(m_vecFiles.begin(), m_vecFiles.end(), nOrder == 1 ? NameBefore : NameAfter);
@@ -94,7 +86,7 @@ void CFileList::CutToDirectory(const std::string& pattern)
             break;
     }
     if (nEnd == 0)
-        ThrowError(SOURCE_FILE, __LINE__, 0xC00003DE, "Not FullPathName", pattern.c_str());
+        ThrowError(SOURCE_FILE, __LINE__, MSG_ERROR_DETAILS, "Not FullPathName", pattern.c_str());
     m_strPathName.assign(pattern, 0, nEnd);
 }
 
@@ -107,7 +99,7 @@ bool CFileList::ListMatches(const std::string& pattern)
     if (hFind == INVALID_HANDLE_VALUE) {
         const DWORD dwError = GetLastError();
         if (dwError == ERROR_FILE_NOT_FOUND || dwError == ERROR_PATH_NOT_FOUND) return false;
-        ThrowError(SOURCE_FILE, __LINE__, 0xC00002D2, pattern.c_str(),
+        ThrowError(SOURCE_FILE, __LINE__, MSG_FILE_SEARCH_FAILED, pattern.c_str(),
                    GetSystemErrorText(dwError));
     }
     m_hFind.reset(hFind);
@@ -122,41 +114,7 @@ bool CFileList::ListMatches(const std::string& pattern)
     snprintf(szInfo, sizeof(szInfo), "INF:ExecFileListCmd() ThreadID= %lu Handle=%d",
              static_cast<unsigned long>(GetObjThreadID()),
              static_cast<int>(reinterpret_cast<INT_PTR>(m_hFind.get())));
-    InfoTrace(SOURCE_FILE, __LINE__, 0x40000001, szInfo);
+    InfoTrace(SOURCE_FILE, __LINE__, MSG_TRACE_INFO, szInfo);
     m_hFind.reset();
     return true;
-}
-
-// Below the system directory a 32-bit process on 64-bit Windows must see the
-// real one, not its redirected copy.
-void CFileList::SwitchRedirectionOffBelowSystem(const std::string& pattern)
-{
-    if (CCheckData().IsSystem32Path(pattern.c_str()) != 1) return;
-    if (!m_pWin64) m_pWin64.reset(new CWin64Process);
-    char szError[SWITCH_ERROR_SIZE] = {};
-    if (!m_pWin64->IsWow64(szError, sizeof(szError), &m_bWow64)) throw CReportException(szError);
-    if (m_bWow64 != 1) return;
-    m_nThreadId = GetObjThreadID();
-    if (!m_pWin64->RedirectOff(szError, sizeof(szError))) throw CReportException(szError);
-    m_bRedirectOff = 1;
-    SetThreadRedirect(m_nThreadId, 0);
-}
-
-void CFileList::SwitchRedirectionOn()
-{
-    if (m_bRedirectOff != 1) return;
-    char szError[SWITCH_ERROR_SIZE] = {};
-    if (!m_pWin64->RedirectOn(szError, sizeof(szError))) throw CReportException(szError);
-    m_bRedirectOff = 0;
-    SetThreadRedirect(m_nThreadId, 1);
-}
-
-// On a failure path: the failure being reported matters more than a switch
-// that fails as well.
-void CFileList::RestoreRedirectionQuietly()
-{
-    try {
-        SwitchRedirectionOn();
-    } catch (const CReportException&) {
-    }
 }

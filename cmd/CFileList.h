@@ -1,12 +1,11 @@
 #pragma once
 #include <windows.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "CBase.h"
-#include "CWin64Process.h"
+#include "CRedirectionGuard.h"
 #include "UniqueHandle.h"
 
 struct FileListEntry {
@@ -18,8 +17,7 @@ struct FileListEntry {
 // by index as names or full paths.
 class CFileList : public virtual CBase {
 public:
-    CFileList();
-    ~CFileList() override;
+    CFileList() = default;
     CFileList(const CFileList&) = delete;
     CFileList& operator=(const CFileList&) = delete;
 
@@ -41,15 +39,10 @@ public:
 private:
     void CutToDirectory(const std::string& pattern);
     bool ListMatches(const std::string& pattern);
-    void SwitchRedirectionOffBelowSystem(const std::string& pattern);
-    void SwitchRedirectionOn();
-    void RestoreRedirectionQuietly();
 
     std::string m_strPathName;
     std::vector<FileListEntry> m_vecFiles;
+    // Declared before the search, so the search closes before the switch back.
+    CRedirectionGuard m_redirection;
     UniqueFind m_hFind;
-    std::unique_ptr<CWin64Process> m_pWin64;
-    int m_bRedirectOff;
-    int m_bWow64;
-    DWORD m_nThreadId;
 };

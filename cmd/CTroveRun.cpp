@@ -5,6 +5,7 @@
 
 #include "CAuthority.h"
 #include "CProductInfo.h"
+#include "zoratmsg.h"
 
 namespace {
 
@@ -30,12 +31,13 @@ std::string CommandText(int argc, char** argv)
 
 CTroveRun::CTroveRun(int argc, char** argv)
     : m_pTrace(nullptr), m_commandText(CommandText(argc, argv)), m_nExitCode(0), m_nSelected(0),
-      m_nCopied(0)
+      m_nCopied(0), m_bListingFault(false)
 {
     // Without the trace the run goes on; the reports keep their texts.
     OpenCommonTrace(TROVE_MODULE, &m_pTrace);
-    m_pAudit.reset(new CAuditLog(nullptr));
-    Audit(InfoTrace(SOURCE_FILE, 301, 0x40000002, TROVE_PROGRAM_FILE), "B", AUDIT_CONSOLE_STDOUT);
+    m_pAudit = std::make_unique<CAuditLog>(nullptr);
+    Audit(InfoTrace(SOURCE_FILE, 301, MSG_PROGRAM_START, TROVE_PROGRAM_FILE), "B",
+          AUDIT_CONSOLE_STDOUT);
 }
 
 CTroveRun::~CTroveRun()
@@ -46,9 +48,9 @@ CTroveRun::~CTroveRun()
 
 void CTroveRun::CheckUserAndServer()
 {
-    if (CAuthority().IsAdministrator() != 1) ThrowError(SOURCE_FILE, 310, 0xC0000259);
+    if (CAuthority().IsAdministrator() != 1) ThrowError(SOURCE_FILE, 310, MSG_NOT_ADMINISTRATOR);
     if (CProductInfo(PRODUCT_ZORAT).GetServerType() != REQUIRED_SERVER_TYPE)
-        ThrowError(SOURCE_FILE, 325, 0xC000025A, TROVE_PROGRAM_FILE);
+        ThrowError(SOURCE_FILE, 325, MSG_WRONG_SERVER_TYPE, TROVE_PROGRAM_FILE);
 }
 
 size_t CTroveRun::AddRecord(const std::string& sourcePath, const std::string& targetPath)
@@ -62,6 +64,13 @@ void CTroveRun::AddFailure(const std::string& sourcePath, const std::string& tar
 {
     m_records.push_back(CopyRecord{sourcePath, targetPath, message, 0});
     m_nExitCode = std::max(m_nExitCode, 1);
+}
+
+void CTroveRun::FailRecord(size_t nRecord, const std::string& message)
+{
+    CopyRecord& record = m_records.at(nRecord);
+    record.copied = 0;
+    record.message = message;
 }
 
 void CTroveRun::Audit(const char* pszMessage, const char* pszResult, int nConsole)
@@ -78,9 +87,10 @@ void CTroveRun::Fatal(const char* pszText)
 
 void CTroveRun::ReportFiles()
 {
+    if (m_bListingFault) return;
     for (const CopyRecord& record : m_records) {
         if (record.copied == 1) {
-            Audit(InfoTrace(SOURCE_FILE, 1340, 0x40000097, record.sourcePath.c_str(),
+            Audit(InfoTrace(SOURCE_FILE, 1340, MSG_FILE_COPIED, record.sourcePath.c_str(),
                             record.targetPath.c_str()),
                   "S", AUDIT_CONSOLE_NONE);
             ++m_nCopied;
@@ -89,7 +99,7 @@ void CTroveRun::ReportFiles()
         const char* pszMessage = record.message.find(DEVICE_ERROR_MARK) != std::string::npos
                                      ? DEVICE_ERROR_TEXT
                                      : record.message.c_str();
-        Audit(ErrorTrace(SOURCE_FILE, 1365, 0xC00002C2, record.sourcePath.c_str(),
+        Audit(ErrorTrace(SOURCE_FILE, 1365, MSG_FILE_COPY_FAILED, record.sourcePath.c_str(),
                          record.targetPath.c_str(), pszMessage),
               "F", AUDIT_CONSOLE_STDOUT);
     }
@@ -101,19 +111,20 @@ int CTroveRun::Finish()
     int nExitCode = 255;
     const char* pszFinal = nullptr;
     if (m_nExitCode == 0 && m_nSelected > 0) {
-        pszFinal = InfoLog(SOURCE_FILE, 1408, 0x4000008D, pszCommand);
+        pszFinal = InfoLog(SOURCE_FILE, 1408, MSG_RUN_SUCCEEDED, pszCommand);
         nExitCode = 0;
     } else if (m_nExitCode == 0) {
-        Audit(WarningTrace(SOURCE_FILE, 1395, 0x40000090, pszCommand), "S", AUDIT_CONSOLE_NONE);
-        pszFinal = InfoLog(SOURCE_FILE, 1399, 0x40000090, pszCommand);
+        Audit(WarningTrace(SOURCE_FILE, 1395, MSG_RUN_NOTHING_SELECTED, pszCommand), "S",
+              AUDIT_CONSOLE_NONE);
+        pszFinal = InfoLog(SOURCE_FILE, 1399, MSG_RUN_NOTHING_SELECTED, pszCommand);
         nExitCode = 2;
     } else if (m_nCopied == 0) {
-        pszFinal = ErrorLog(SOURCE_FILE, 1424, 0x4000008F, pszCommand);
+        pszFinal = ErrorLog(SOURCE_FILE, 1424, MSG_RUN_FAILED, pszCommand);
     } else if (m_nExitCode == 1) {
-        pszFinal = WarningLog(SOURCE_FILE, 1415, 0x4000008E, pszCommand);
+        pszFinal = WarningLog(SOURCE_FILE, 1415, MSG_RUN_PARTIAL, pszCommand);
         nExitCode = 1;
     } else {
-        pszFinal = WarningLog(SOURCE_FILE, 1432, 0x4000008E, pszCommand);
+        pszFinal = WarningLog(SOURCE_FILE, 1432, MSG_RUN_PARTIAL, pszCommand);
     }
     printf("%s\n", pszFinal);
     fflush(stdout);

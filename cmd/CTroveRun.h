@@ -7,6 +7,7 @@
 #include "CAuditLog.h"
 #include "CBase.h"
 #include "CCommonTrace.h"
+#include "CListingFault.h"
 #include "trovecmd.h"
 
 // One file that a run tried to copy, and how that ended.
@@ -36,6 +37,9 @@ public:
     {
         try {
             step();
+        } catch (const CListingFault& e) {
+            m_bListingFault = true;
+            Fatal(e.what());
         } catch (const std::exception& e) {
             Fatal(e.what());
         }
@@ -52,14 +56,16 @@ public:
     // A file whose handling failed before the copy; the run goes on.
     void AddFailure(const std::string& sourcePath, const std::string& targetPath,
                     const std::string& message);
-    std::vector<CopyRecord>& Records() { return m_records; }
+    const std::vector<CopyRecord>& Records() const { return m_records; }
+    // A queued file that the copy did not bring: failed, with the text.
+    void FailRecord(size_t nRecord, const std::string& message);
     // After a failed or unverified copy.
     void SetCopyFailed() { m_nExitCode = 255; }
 
     // An audit record with the run's program and command-line texts.
     void Audit(const char* pszMessage, const char* pszResult, int nConsole);
 
-    // Reports each record as copied or failed.
+    // Reports each record as copied or failed; none after a listing fault.
     void ReportFiles();
     // The final report; returns the exit code.
     int Finish();
@@ -75,4 +81,5 @@ private:
     int m_nExitCode;
     int m_nSelected;
     int m_nCopied;
+    bool m_bListingFault;
 };

@@ -8,6 +8,7 @@
 
 #include "CCheckData.h"
 #include "CDateTime.h"
+#include "zoratmsg.h"
 
 #ifdef TROVE_RESTORE
 const char TROVE_PROGRAM_FILE[] = "troveload.exe";
@@ -21,12 +22,6 @@ const char TROVECMD_SOURCE[] = "..\\..\\src\\trovecmd";
 namespace {
 
 const char* const SOURCE_FILE = TROVECMD_SOURCE;
-
-const DWORD MSG_TOO_MANY_ARGUMENTS = 0xC000025D;
-const DWORD MSG_BAD_OPTION = 0xC000025E;
-const DWORD MSG_BAD_VALUE = 0xC000025F;
-const DWORD MSG_DUPLICATE = 0xC0000261;
-const DWORD MSG_BAD_LENGTH = 0xC0000264;
 
 #ifdef TROVE_RESTORE
 const int MAX_ARGUMENTS = 16;
@@ -66,14 +61,14 @@ private:
     }
     [[noreturn]] void FailValue(int nTag, const std::string& option, const std::string& value)
     {
-        Fail(nTag, MSG_BAD_VALUE, option, value.c_str());
+        Fail(nTag, MSG_OPTION_VALUE_INVALID, option, value.c_str());
     }
     [[noreturn]] void FailLength(int nTag, const std::string& option, int nMaximum,
                                  const std::string& value)
     {
         const std::string maximum = std::to_string(nMaximum);
         const std::string length = std::to_string(value.size());
-        Fail(nTag, MSG_BAD_LENGTH, option, maximum.c_str(), length.c_str());
+        Fail(nTag, MSG_OPTION_VALUE_LENGTH, option, maximum.c_str(), length.c_str());
     }
 
     void CheckCount(int argc)
@@ -87,8 +82,8 @@ private:
         Pairs pairs;
         for (int i = 1; i < argc; i += 2) {
             const std::string option = argv[i];
-            if (option[0] != '-') Fail(1513, MSG_BAD_OPTION, option);
-            if (i + 1 >= argc) Fail(1523, MSG_BAD_OPTION, option);
+            if (option[0] != '-') Fail(1513, MSG_OPTION_ERROR, option);
+            if (i + 1 >= argc) Fail(1523, MSG_OPTION_ERROR, option);
             const std::string value = argv[i + 1];
             if (value[0] == '-') FailValue(1532, option, value);
             pairs.emplace_back(option, value);
@@ -100,7 +95,7 @@ private:
     // looked at.
     void CheckDuplicate(const std::string& option, int nTag)
     {
-        if (!m_given.insert(option).second) Fail(nTag, MSG_DUPLICATE, option);
+        if (!m_given.insert(option).second) Fail(nTag, MSG_OPTION_DUPLICATE, option);
     }
 
     void CheckPair(const std::string& option, const std::string& value)
@@ -146,7 +141,7 @@ private:
             if (value != "LOG" && value != "CSV") FailValue(1944, option, value);
             m_options.logKind = value;
         } else {
-            Fail(1958, MSG_BAD_OPTION, option);
+            Fail(1958, MSG_OPTION_ERROR, option);
         }
     }
 
@@ -191,17 +186,17 @@ private:
 
     void CheckCombinations()
     {
-        if (!Given("-D")) Fail(1969, MSG_BAD_OPTION, "-D");
+        if (!Given("-D")) Fail(1969, MSG_OPTION_ERROR, "-D");
 #ifdef TROVE_RESTORE
-        if (!Given("-R")) Fail(1978, MSG_BAD_OPTION, "-R");
+        if (!Given("-R")) Fail(1978, MSG_OPTION_ERROR, "-R");
 #endif
         if (Given("-F")) {
-            if (!Given("-T")) Fail(1988, MSG_BAD_OPTION, "-F");
+            if (!Given("-T")) Fail(1988, MSG_OPTION_ERROR, "-F");
             if (Decimal(m_options.toDays) >= Decimal(m_options.fromDays))
                 FailValue(2008, "-F", m_options.fromDays);
-            if (Given("-B")) Fail(2018, MSG_BAD_OPTION, "-B");
+            if (Given("-B")) Fail(2018, MSG_OPTION_ERROR, "-B");
         } else if (Given("-T")) {
-            Fail(1995, MSG_BAD_OPTION, "-T");
+            Fail(1995, MSG_OPTION_ERROR, "-T");
         }
     }
 

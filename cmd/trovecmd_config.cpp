@@ -12,18 +12,14 @@
 #include "CProductInfo.h"
 #include "CRegistry.h"
 #include "CReportException.h"
-#include "trovecmd.h"
+#include "trovecmd_config.h"
+#include "zoratmsg.h"
 
 namespace {
 
 const char* const SOURCE_FILE = TROVECMD_SOURCE;
 const char AGENT_CONFIGURATION[] = "\\Brannoc.dm\\quend\\data\\etc\\quendconf.ini";
 const char ARKSTORE_KEY[] = "SOFTWARE\\Kelvane\\Install\\Arkstore";
-
-const DWORD MSG_BAD_VALUE = 0xC000025F;
-const DWORD MSG_SETTING_MISSING = 0xC0000303;
-const DWORD MSG_SETTING_UNREADABLE = 0xC000038F;
-const DWORD MSG_COMMAND_FAILED = 0xC000033F;
 
 const size_t MAX_FAILURE_TEXT = 4096;
 
@@ -83,9 +79,10 @@ int ReadSaveDir(char* pszBuffer, CIniFile& iniFile, CBase& errorRecord)
 {
     const int nResult = iniFile.ReadString("MANAGER", "SAVE_DIR", pszBuffer);
     if (nResult == 0) return 0;
-    if (nResult == 3 || nResult == 13) errorRecord.ThrowError(SOURCE_FILE, 2059, MSG_SETTING_MISSING);
-    errorRecord.ThrowError(SOURCE_FILE, 2065, MSG_SETTING_UNREADABLE, iniFile.GetFilePath(),
-                           "MANAGER", "SAVE_DIR", std::to_string(nResult).c_str());
+    if (nResult == 3 || nResult == 13)
+        errorRecord.ThrowError(SOURCE_FILE, 2059, MSG_DIRECTORY_SETTING_MISSING);
+    errorRecord.ThrowError(SOURCE_FILE, 2065, MSG_INI_READ_FAILED, iniFile.GetFilePath(), "MANAGER",
+                           "SAVE_DIR", std::to_string(nResult).c_str());
 }
 
 void ReadNormalizeDir(char* pszBuffer, const std::string& logKind, CBase& errorRecord)
@@ -99,8 +96,8 @@ void ReadNormalizeDir(char* pszBuffer, const std::string& logKind, CBase& errorR
     const int nResult = agentConfiguration.ReadString("Directory", "NormalizeDir", pszBuffer);
     if (nResult == 0 || logKind != "CSV") return;
     if (nResult == 1 || nResult == 3 || nResult == 13)
-        errorRecord.ThrowError(SOURCE_FILE, 2587, MSG_SETTING_MISSING);
-    errorRecord.ThrowError(SOURCE_FILE, 2593, MSG_SETTING_UNREADABLE, szPath, "Directory",
+        errorRecord.ThrowError(SOURCE_FILE, 2587, MSG_DIRECTORY_SETTING_MISSING);
+    errorRecord.ThrowError(SOURCE_FILE, 2593, MSG_INI_READ_FAILED, szPath, "Directory",
                            "NormalizeDir", std::to_string(nResult).c_str());
 }
 
@@ -111,7 +108,7 @@ void CheckNotSameDir(const char* pszProtectedDir, const char* pszOptionDir, CBas
                                          ? LongName(pszProtectedDir)
                                          : std::string(pszProtectedDir).substr(0, DIR_BUFFER_SIZE);
     if (SamePathText(protectedDir.c_str(), optionDir.c_str()))
-        errorRecord.ThrowError(SOURCE_FILE, 2126, MSG_BAD_VALUE, "-D", pszOptionDir);
+        errorRecord.ThrowError(SOURCE_FILE, 2126, MSG_OPTION_VALUE_INVALID, "-D", pszOptionDir);
 }
 
 void GetArchiveToolDir(char* pszBuffer, DWORD dwBufferSize)

@@ -2,11 +2,12 @@
 #include <string>
 
 #include "trovecmd.h"
+#include "trovecmd_names.h"
+#include "zoratmsg.h"
 
 namespace {
 
 const char* const SOURCE_FILE = TROVECMD_SOURCE;
-const DWORD MSG_INVALID = 0xC00003DE;
 
 #ifdef TROVE_RESTORE
 const char NAME_SUFFIX[] = ".cln";
@@ -54,8 +55,8 @@ public:
 private:
     [[noreturn]] void Fail(int nTag)
     {
-        m_report.ThrowError(SOURCE_FILE, nTag, MSG_INVALID, TROVE_PROGRAM_FILE, "Invalid FileName Format",
-                            m_name.c_str());
+        m_report.ThrowError(SOURCE_FILE, nTag, MSG_ERROR_DETAILS, TROVE_PROGRAM_FILE,
+                            "Invalid FileName Format", m_name.c_str());
     }
 
     size_t Separator(size_t nFrom, int nTag)

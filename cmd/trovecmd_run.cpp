@@ -8,7 +8,8 @@
 #include "CDateTime.h"
 #include "CIniFile.h"
 #include "CProductInfo.h"
-#include "trovecmd.h"
+#include "trovecmd_config.h"
+#include "trovecmd_run.h"
 
 SourceDirectories ReadSourceDirectories(const std::string& logKind, CBase& errorRecord)
 {

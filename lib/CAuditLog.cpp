@@ -5,6 +5,7 @@
 
 #include "CInfoCtl.h"
 #include "CReportException.h"
+#include "zoratmsg.h"
 
 namespace {
 
@@ -31,7 +32,7 @@ bool CAuditLog::LoadClientLibrary()
     m_hAuvex.reset(LoadLibraryA("auvex.dll"));
     if (!m_hAuvex) {
         const DWORD dwError = GetLastError();
-        ErrorTrace(SOURCE_FILE, __LINE__, 0xC00003DE, "Load library failed.", "auvex.dll",
+        ErrorTrace(SOURCE_FILE, __LINE__, MSG_ERROR_DETAILS, "Load library failed.", "auvex.dll",
                    GetSystemErrorText(dwError));
         return false;
     }
@@ -46,8 +47,9 @@ bool CAuditLog::LoadClientLibrary()
     const char* pszMissing = !m_pfnOpen    ? "Av_OpenAuditLog"
                              : !m_pfnWrite ? "Av_WriteAuditLog"
                                            : "Av_CloseAuditLog";
-    ErrorTrace(SOURCE_FILE, __LINE__, 0xC00003DE, "To getting address of function in dll failed.",
-               pszMissing, GetSystemErrorText(dwError));
+    ErrorTrace(SOURCE_FILE, __LINE__, MSG_ERROR_DETAILS,
+               "To getting address of function in dll failed.", pszMissing,
+               GetSystemErrorText(dwError));
     m_pfnOpen = nullptr;
     m_pfnWrite = nullptr;
     m_hAuvex.reset();

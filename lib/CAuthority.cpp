@@ -5,6 +5,7 @@
 
 #include "CReportException.h"
 #include "UniqueHandle.h"
+#include "zoratmsg.h"
 
 namespace {
 
@@ -27,7 +28,8 @@ std::string CAuthority::AdministratorsName()
     PSID pSid = nullptr;
     if (!AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID,
                                   DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0, &pSid))
-        ThrowError(SOURCE_FILE, __LINE__, 0xC000037B, GetSystemErrorText(GetLastError()));
+        ThrowError(SOURCE_FILE, __LINE__, MSG_ADMIN_CHECK_FAILED,
+                   GetSystemErrorText(GetLastError()));
     UniqueSid sid(pSid);
 
     char szName[256];
@@ -38,7 +40,7 @@ std::string CAuthority::AdministratorsName()
     if (!LookupAccountSidA(nullptr, sid.get(), szName, &dwName, szDomain, &dwDomain, &use)) {
         const DWORD dwError = GetLastError();
         sid.reset();
-        ThrowError(SOURCE_FILE, __LINE__, 0xC000037B, GetSystemErrorText(dwError));
+        ThrowError(SOURCE_FILE, __LINE__, MSG_ADMIN_CHECK_FAILED, GetSystemErrorText(dwError));
     }
     return szName;
 }
@@ -50,10 +52,12 @@ CAuthority::HeapBlock CAuthority::Allocate(const char* pszWhat, DWORD dwSize, bo
     HeapBlock block(static_cast<BYTE*>(malloc(dwSize)));
     if (block) return block;
     const std::string size = std::to_string(dwSize);
-    if (!bWrap) ThrowError(SOURCE_FILE, __LINE__, 0xC0000385, pszWhat, size.c_str(), strerror(errno));
-    const std::string report =
-        ErrorTrace(SOURCE_FILE, __LINE__, 0xC0000385, pszWhat, size.c_str(), strerror(errno));
-    ThrowError(SOURCE_FILE, __LINE__, 0xC000037B, report.c_str());
+    if (!bWrap)
+        ThrowError(SOURCE_FILE, __LINE__, MSG_OUT_OF_MEMORY, pszWhat, size.c_str(),
+                   strerror(errno));
+    const std::string report = ErrorTrace(SOURCE_FILE, __LINE__, MSG_OUT_OF_MEMORY, pszWhat,
+                                          size.c_str(), strerror(errno));
+    ThrowError(SOURCE_FILE, __LINE__, MSG_ADMIN_CHECK_FAILED, report.c_str());
 }
 
 void CAuthority::ReadTokenGroups(HANDLE hToken)
@@ -64,7 +68,7 @@ void CAuthority::ReadTokenGroups(HANDLE hToken)
     while (!GetTokenInformation(hToken, TokenGroups, m_pTokenGroups.get(), dwSize, &dwNeeded)) {
         const DWORD dwError = GetLastError();
         if (dwError != ERROR_INSUFFICIENT_BUFFER || dwNeeded <= dwSize)
-            ThrowError(SOURCE_FILE, __LINE__, 0xC000037B, GetSystemErrorText(dwError));
+            ThrowError(SOURCE_FILE, __LINE__, MSG_ADMIN_CHECK_FAILED, GetSystemErrorText(dwError));
         dwSize = dwNeeded;
         m_pTokenGroups = Allocate("TOKEN_GROUPS", dwSize, true);
     }
@@ -76,7 +80,8 @@ int CAuthority::IsAdministrator()
 
     HANDLE hToken = nullptr;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &hToken))
-        ThrowError(SOURCE_FILE, __LINE__, 0xC000037B, GetSystemErrorText(GetLastError()));
+        ThrowError(SOURCE_FILE, __LINE__, MSG_ADMIN_CHECK_FAILED,
+                   GetSystemErrorText(GetLastError()));
     UniqueHandle token(hToken);
     ReadTokenGroups(token.get());
     m_pAccountName = Allocate("LPTSTR", NAME_BUFFER_SIZE, true);
@@ -106,9 +111,9 @@ void CAuthority::KeepUserName()
     DWORD dwSize = sizeof(szUser);
     if (GetUserNameA(szUser, &dwSize)) {
         m_strUserName = szUser;
-        ErrorTrace(SOURCE_FILE, __LINE__, 0x4000005B, "UserName=", szUser);
+        ErrorTrace(SOURCE_FILE, __LINE__, MSG_INFORMATION, "UserName=", szUser);
     } else {
         m_strUserName.clear();
-        ErrorTrace(SOURCE_FILE, __LINE__, 0x4000005B, "GetUserName failed.");
+        ErrorTrace(SOURCE_FILE, __LINE__, MSG_INFORMATION, "GetUserName failed.");
     }
 }

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "CProductInfo.h"
+#include "zoratmsg.h"
 
 namespace {
 const char SOURCE_FILE[] = "..\\..\\src\\CAuthoritySetting";
@@ -12,13 +13,13 @@ CAuthoritySetting::CAuthoritySetting() : m_pfnSetAccessRights(nullptr)
 {
     m_hQwAcl.reset(LoadFamilyLibrary("\\Brannoc\\bin\\qwacl.dll"));
     if (!m_hQwAcl)
-        ThrowError(SOURCE_FILE, __LINE__, 0xC00003E7, std::to_string(GetLastError()).c_str(),
-                   "0x0");
+        ThrowError(SOURCE_FILE, __LINE__, MSG_ACCESS_RIGHTS_FAILED,
+                   std::to_string(GetLastError()).c_str(), "0x0");
     m_pfnSetAccessRights =
         GetProcAs<QwAclSetAccessRightsFn>(m_hQwAcl.get(), "QwAcl_SetAccessRights");
     if (!m_pfnSetAccessRights)
-        ThrowError(SOURCE_FILE, __LINE__, 0xC00003E7, std::to_string(GetLastError()).c_str(),
-                   "0x0");
+        ThrowError(SOURCE_FILE, __LINE__, MSG_ACCESS_RIGHTS_FAILED,
+                   std::to_string(GetLastError()).c_str(), "0x0");
 }
 
 void CAuthoritySetting::SetAccessRights(const char* pszPath)
@@ -31,7 +32,8 @@ void CAuthoritySetting::SetAccessRights(const char* pszPath)
 
     const DWORD dwError = GetLastError();
     if (dwError == ERROR_PATH_NOT_FOUND)
-        InfoTrace(SOURCE_FILE, __LINE__, 0x4000005B, "FileSystem is FAT");
+        InfoTrace(SOURCE_FILE, __LINE__, MSG_INFORMATION, "FileSystem is FAT");
     else
-        ThrowError(SOURCE_FILE, __LINE__, 0xC00003E7, std::to_string(dwError).c_str(), "0x0");
+        ThrowError(SOURCE_FILE, __LINE__, MSG_ACCESS_RIGHTS_FAILED, std::to_string(dwError).c_str(),
+                   "0x0");
 }

@@ -8,6 +8,7 @@
 #include "CLanguage.h"
 #include "CReportException.h"
 #include "UniqueHandle.h"
+#include "zoratmsg.h"
 
 namespace {
 
@@ -23,8 +24,6 @@ int s_nRedirectCount = 0;
 
 const DWORD LANG_ID_ENGLISH = 0x0409;
 const DWORD LANG_ID_JAPANESE = 0x0411;
-// Always formatted in English, whatever the installed language.
-const DWORD MSG_ALWAYS_ENGLISH = 0x4000012D;
 const char* const NULL_TEXT = "(NULL)";
 const char* const MESSAGE_TEMPLATE =
     "Error occured! Error ID=%1!08x!. Source file name=%2 (Line number=%3!d!). "
@@ -230,9 +229,9 @@ void CBase::FormatErrorMessage(const char* pszSourceName, int nLine, DWORD dwMes
 
     DWORD dwLength = 0;
     if (HMODULE hModule = MessageModule()) {
-        DWORD dwLang = (dwMessageId != MSG_ALWAYS_ENGLISH && s_nLanguageMode > 0)
-                           ? LANG_ID_JAPANESE
-                           : LANG_ID_ENGLISH;
+        // A notice is always formatted in English, whatever the installed language.
+        DWORD dwLang =
+            (dwMessageId != MSG_NOTICE && s_nLanguageMode > 0) ? LANG_ID_JAPANESE : LANG_ID_ENGLISH;
         const DWORD dwFlags = FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ARGUMENT_ARRAY;
         dwLength = FormatMessageA(dwFlags, hModule, dwMessageId, dwLang, m_szMessage,
                                   MESSAGE_BUFFER_SIZE, reinterpret_cast<va_list*>(args + 3));

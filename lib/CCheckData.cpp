@@ -6,11 +6,11 @@
 #include <cstring>
 
 #include "CReportException.h"
+#include "zoratmsg.h"
 
 namespace {
 
 const char SOURCE_FILE[] = "..\\..\\src\\CCheckData";
-const int SWITCH_ERROR_SIZE = 4096;
 
 bool IsSingleByte(unsigned char c) { return !IsDBCSLeadByte(c); }
 bool IsAsciiAlnum(unsigned char c)
@@ -20,25 +20,15 @@ bool IsAsciiAlnum(unsigned char c)
 
 }  // namespace
 
-CCheckData::CCheckData() : m_dwThreadId(0), m_nRedirectOff(0), m_nWow64(0)
+CCheckData::CCheckData()
 {
     char szWindows[1025] = {};
     if (GetWindowsDirectoryA(szWindows, sizeof(szWindows)) == 0) {
         const DWORD dwError = GetLastError();
-        ThrowError(SOURCE_FILE, __LINE__, 0xC00002E1, szWindows, GetSystemErrorText(dwError));
+        ThrowError(SOURCE_FILE, __LINE__, MSG_PATH_CHECK_FAILED, szWindows,
+                   GetSystemErrorText(dwError));
     }
     m_strSystemPrefix = std::string(szWindows) + "\\system32\\";
-}
-
-CCheckData::~CCheckData()
-{
-    if (m_nRedirectOff == 1 && GetThreadRedirect(m_dwThreadId) == 0) {
-        char szError[SWITCH_ERROR_SIZE];
-        if (m_pWin64->RedirectOn(szError, sizeof(szError))) {
-            m_nRedirectOff = 0;
-            SetThreadRedirect(m_dwThreadId, 1);
-        }
-    }
 }
 
 int CCheckData::IsNumeric(const char* pszText)
@@ -90,66 +80,32 @@ int CCheckData::IsSystem32Path(const char* pszPath) const
     return strncmp(pszPath, m_strSystemPrefix.c_str(), m_strSystemPrefix.size()) == 0 ? 1 : 0;
 }
 
-void CCheckData::SwitchRedirectionOff()
-{
-    char szError[SWITCH_ERROR_SIZE] = {};
-    m_dwThreadId = GetObjThreadID();
-    if (!m_pWin64->RedirectOff(szError, sizeof(szError))) throw CReportException(szError);
-    m_nRedirectOff = 1;
-    SetThreadRedirect(m_dwThreadId, 0);
-}
-
-void CCheckData::SwitchRedirectionOn()
-{
-    if (m_nRedirectOff != 1) return;
-    char szError[SWITCH_ERROR_SIZE] = {};
-    if (!m_pWin64->RedirectOn(szError, sizeof(szError))) throw CReportException(szError);
-    m_nRedirectOff = 0;
-    SetThreadRedirect(m_dwThreadId, 1);
-}
-
-// On a failure path: the failure being reported matters more than a switch
-// that fails as well.
-void CCheckData::RestoreRedirectionQuietly()
-{
-    try {
-        SwitchRedirectionOn();
-    } catch (const CReportException&) {
-    }
-}
-
 int CCheckData::CheckFileExist(const char* pszPath, int nMode)
 {
-    if (!m_pWin64) m_pWin64.reset(new CWin64Process);
-
     const bool bSystemPath = IsSystem32Path(pszPath) == 1;
-    if (bSystemPath) {
-        char szError[SWITCH_ERROR_SIZE] = {};
-        if (!m_pWin64->IsWow64(szError, sizeof(szError), &m_nWow64))
-            throw CReportException(szError);
-        if (m_nWow64 == 1) SwitchRedirectionOff();
-    }
+    if (bSystemPath) m_redirection.SwitchOff(GetObjThreadID());
 
     struct _stat64 status;
     if (_stat64(pszPath, &status) != 0) {
         const int nErrno = errno;
         if (nErrno == ENOENT) {
-            SwitchRedirectionOn();
+            m_redirection.SwitchOn();
             return 0;
         }
-        RestoreRedirectionQuietly();
-        ThrowError(SOURCE_FILE, __LINE__, 0xC00002E1, pszPath, strerror(nErrno));
+        m_redirection.TrySwitchOn();
+        ThrowError(SOURCE_FILE, __LINE__, MSG_PATH_CHECK_FAILED, pszPath, strerror(nErrno));
     }
-    SwitchRedirectionOn();
+    m_redirection.SwitchOn();
 
-    if (bSystemPath && m_nWow64 == 1) SwitchRedirectionOff();
+    if (bSystemPath) m_redirection.SwitchOff(GetObjThreadID());
     const DWORD dwAttributes = GetFileAttributesA(pszPath);
     if (dwAttributes == INVALID_FILE_ATTRIBUTES) {
         const DWORD dwError = GetLastError();
-        RestoreRedirectionQuietly();
-        ThrowError(SOURCE_FILE, __LINE__, 0xC00002E1, pszPath, GetSystemErrorText(dwError));
+        m_redirection.TrySwitchOn();
+        ThrowError(SOURCE_FILE, __LINE__, MSG_PATH_CHECK_FAILED, pszPath,
+                   GetSystemErrorText(dwError));
     }
-    SwitchRedirectionOn();
+    m_redirection.SwitchOn();
 
     const bool bDirectory = (dwAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     return (nMode == CHECK_MODE_FILE ? !bDirectory : bDirectory) ? 1 : 0;

@@ -1,9 +1,8 @@
 #pragma once
-#include <memory>
 #include <string>
 
 #include "CBase.h"
-#include "CWin64Process.h"
+#include "CRedirectionGuard.h"
 
 #define CHECK_MODE_FILE 1
 #define CHECK_MODE_DIRECTORY 0
@@ -13,7 +12,6 @@
 class CCheckData : public virtual CBase {
 public:
     CCheckData();
-    ~CCheckData() override;
 
     static int IsNumeric(const char* pszText);
     static int IsValidName(const char* pszText);
@@ -28,13 +26,6 @@ public:
     int CheckFileExist(const char* pszPath, int nMode);
 
 private:
-    void SwitchRedirectionOff();
-    void SwitchRedirectionOn();
-    void RestoreRedirectionQuietly();
-
     std::string m_strSystemPrefix;
-    DWORD m_dwThreadId;
-    int m_nRedirectOff;
-    int m_nWow64;
-    std::unique_ptr<CWin64Process> m_pWin64;
+    CRedirectionGuard m_redirection;
 };

@@ -5,63 +5,45 @@
 
 #include "CReportException.h"
 #include "UniqueHandle.h"
+#include "zoratmsg.h"
 
 namespace {
 const char SOURCE_FILE[] = "..\\..\\src\\CCmdExecEx";
 const char REDIRECTION[] = " 2> ";
 const DWORD IDLE_WAIT_MS = 500;
 const int IDLE_PASS_LIMIT = 20;
-
-bool IsOpen(HANDLE hHandle) { return hHandle != INVALID_HANDLE_VALUE && hHandle != nullptr; }
-
-// Closes a handle the object holds and marks the field empty, so that no
-// later path closes it again.
-void CloseHandleField(HANDLE& hHandle)
-{
-    if (IsOpen(hHandle)) CloseHandle(hHandle);
-    hHandle = INVALID_HANDLE_VALUE;
-}
 }  // namespace
 
-CCmdExecuteEx::CCmdExecuteEx(const char* pszCmdLine)
-    : m_szCmdLine(), m_szCmdName(), m_ProcInfo(), m_StartInfo(),
-      m_hReadPipe(INVALID_HANDLE_VALUE)
+CCmdExecuteEx::CCmdExecuteEx(const char* pszCmdLine) : m_szCmdLine(), m_szCmdName(), m_StartInfo()
 {
     const size_t nLength = strlen(pszCmdLine);
     if (nLength >= sizeof(m_szCmdLine)) {
         char szLength[24];
         snprintf(szLength, sizeof(szLength), "%lu", static_cast<unsigned long>(nLength));
-        ThrowError(SOURCE_FILE, __LINE__, 0xC00003DE, "CCmdExecuteEx()", "Not enough buffer",
+        ThrowError(SOURCE_FILE, __LINE__, MSG_ERROR_DETAILS, "CCmdExecuteEx()", "Not enough buffer",
                    szLength);
     }
     memcpy(m_szCmdLine, pszCmdLine, nLength + 1);
-    m_ProcInfo.hProcess = INVALID_HANDLE_VALUE;
-    m_ProcInfo.hThread = INVALID_HANDLE_VALUE;
     m_StartInfo.hStdInput = INVALID_HANDLE_VALUE;
-    m_StartInfo.hStdOutput = INVALID_HANDLE_VALUE;
-    m_StartInfo.hStdError = INVALID_HANDLE_VALUE;
 }
 
-// A run that WaitAndRead did not finish still holds the child; a run whose
-// child never started may still hold the pipe.
+// A run that WaitAndRead did not finish still holds the child; the holders
+// close whatever else is left.
 CCmdExecuteEx::~CCmdExecuteEx()
 {
-    if (IsOpen(m_ProcInfo.hProcess)) Close();
-    CloseHandles();
+    if (m_process.valid()) Close();
 }
 
 int CCmdExecuteEx::WaitAndRead()
 {
-    ErrorTrace(SOURCE_FILE, __LINE__, 0x40000065, "WaitAndRead()", m_szCmdLine);
+    ErrorTrace(SOURCE_FILE, __LINE__, MSG_FUNCTION_ENTRY, "WaitAndRead()", m_szCmdLine);
     std::string command = SplitRedirection();
     StartChild(command);
 
-    UniqueHandle captureFile;
+    UniqueFileHandle captureFile;
     if (!m_strErrFile.empty()) {
-        const HANDLE hFile = CreateCaptureFile();
-        if (hFile == INVALID_HANDLE_VALUE)
-            throw CReportException(ReportCaptureFailure(__LINE__));
-        captureFile.reset(hFile);
+        captureFile.reset(CreateCaptureFile());
+        if (!captureFile) throw CReportException(ReportCaptureFailure(__LINE__));
     }
     const int nExitCode = CollectOutput(captureFile.get());
     captureFile.reset();
@@ -69,31 +51,30 @@ int CCmdExecuteEx::WaitAndRead()
 
     char szExitCode[16];
     snprintf(szExitCode, sizeof(szExitCode), "%d", nExitCode);
-    ErrorTrace(SOURCE_FILE, __LINE__, 0x40000066, "WaitAndRead()", m_szCmdLine, szExitCode);
+    ErrorTrace(SOURCE_FILE, __LINE__, MSG_FUNCTION_EXIT, "WaitAndRead()", m_szCmdLine, szExitCode);
     return nExitCode;
 }
 
 int CCmdExecuteEx::Close()
 {
-    InfoTrace(SOURCE_FILE, __LINE__, 0x40000065, "Close()", m_szCmdLine);
+    InfoTrace(SOURCE_FILE, __LINE__, MSG_FUNCTION_ENTRY, "Close()", m_szCmdLine);
     int nExitCode = -1;
     DWORD dwExitCode = 0;
-    if (GetExitCodeProcess(m_ProcInfo.hProcess, &dwExitCode))
+    if (GetExitCodeProcess(m_process.process(), &dwExitCode))
         nExitCode = static_cast<int>(dwExitCode);
     else
         ReportCommandFailure(__LINE__, GetLastError());
 
     char buffer[4096];
     DWORD dwRead = 0;
-    if (!ReadFile(m_hReadPipe, buffer, sizeof(buffer), &dwRead, nullptr))
+    if (!ReadFile(m_readPipe.get(), buffer, sizeof(buffer), &dwRead, nullptr))
         ReportCommandFailure(__LINE__, GetLastError());
 
     if (!m_strErrFile.empty()) {
-        const HANDLE hFile = CreateCaptureFile();
-        if (hFile == INVALID_HANDLE_VALUE) {
+        const UniqueFileHandle captureFile(CreateCaptureFile());
+        if (!captureFile) {
             ReportCaptureFailure(__LINE__);
         } else {
-            UniqueHandle captureFile(hFile);
             DWORD dwWritten = 0;
             WriteFile(captureFile.get(), buffer, dwRead, &dwWritten, nullptr);
         }
@@ -102,7 +83,7 @@ int CCmdExecuteEx::Close()
 
     char szExitCode[16];
     snprintf(szExitCode, sizeof(szExitCode), "%d", nExitCode);
-    InfoTrace(SOURCE_FILE, __LINE__, 0x40000066, "Close()", m_szCmdLine, szExitCode);
+    InfoTrace(SOURCE_FILE, __LINE__, MSG_FUNCTION_EXIT, "Close()", m_szCmdLine, szExitCode);
     return nExitCode;
 }
 
@@ -126,24 +107,25 @@ std::string CCmdExecuteEx::SplitRedirection()
 void CCmdExecuteEx::CreateOutputPipe()
 {
     SECURITY_ATTRIBUTES inheritable = {sizeof(inheritable), nullptr, TRUE};
-    if (!CreatePipe(&m_hReadPipe, &m_StartInfo.hStdOutput, &inheritable, 0))
+    UniqueFileHandle inheritableRead;
+    if (!CreatePipe(inheritableRead.put(), m_childOutput.put(), &inheritable, 0))
         throw CReportException(ReportCommandFailure(__LINE__, GetLastError()));
 
     const HANDLE hSelf = GetCurrentProcess();
-    if (!DuplicateHandle(hSelf, m_StartInfo.hStdOutput, hSelf, &m_StartInfo.hStdError, 0, TRUE,
+    if (!DuplicateHandle(hSelf, m_childOutput.get(), hSelf, m_childError.put(), 0, TRUE,
                          DUPLICATE_SAME_ACCESS)) {
+        const DWORD dwError = GetLastError();
         CloseHandles();
-        throw CReportException(ReportCommandFailure(__LINE__, GetLastError()));
+        throw CReportException(ReportCommandFailure(__LINE__, dwError));
     }
     // A read end inherited by the child would keep the pipe from breaking
     // when the child ends.
-    HANDLE hReadEnd = INVALID_HANDLE_VALUE;
-    if (!DuplicateHandle(hSelf, m_hReadPipe, hSelf, &hReadEnd, 0, FALSE, DUPLICATE_SAME_ACCESS)) {
+    if (!DuplicateHandle(hSelf, inheritableRead.get(), hSelf, m_readPipe.put(), 0, FALSE,
+                         DUPLICATE_SAME_ACCESS)) {
+        const DWORD dwError = GetLastError();
         CloseHandles();
-        throw CReportException(ReportCommandFailure(__LINE__, GetLastError()));
+        throw CReportException(ReportCommandFailure(__LINE__, dwError));
     }
-    CloseHandleField(m_hReadPipe);
-    m_hReadPipe = hReadEnd;
 }
 
 void CCmdExecuteEx::StartChild(std::string& command)
@@ -151,24 +133,28 @@ void CCmdExecuteEx::StartChild(std::string& command)
     CreateOutputPipe();
     m_StartInfo.cb = sizeof(m_StartInfo);
     m_StartInfo.dwFlags = STARTF_USESTDHANDLES;
+    m_StartInfo.hStdOutput = m_childOutput.get();
+    m_StartInfo.hStdError = m_childError.get();
 
     PROCESS_INFORMATION started = {};
     const BOOL bStarted = CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr,
                                          nullptr, &m_StartInfo, &started);
     const DWORD dwError = GetLastError();
-    if (bStarted) m_ProcInfo = started;
+    if (bStarted) m_process = UniqueProcess(started);
 
     char szInfo[2048];
     snprintf(szInfo, sizeof(szInfo), "INF:CreateProcess() Process=%d",
-             static_cast<int>(reinterpret_cast<INT_PTR>(m_ProcInfo.hProcess)));
-    InfoTrace(SOURCE_FILE, __LINE__, 0x40000001, szInfo);
+             static_cast<int>(
+                 reinterpret_cast<INT_PTR>(bStarted ? started.hProcess : INVALID_HANDLE_VALUE)));
+    InfoTrace(SOURCE_FILE, __LINE__, MSG_TRACE_INFO, szInfo);
     if (!bStarted) throw CReportException(ReportCommandFailure(__LINE__, dwError));
 
     // Only the child and its descendants may hold the write ends now, so the
     // pipe breaks once they have all let go of it.
-    CloseHandleField(m_StartInfo.hStdOutput);
-    CloseHandleField(m_StartInfo.hStdError);
-    CloseHandleField(m_ProcInfo.hThread);
+    m_childOutput.reset();
+    m_childError.reset();
+    m_StartInfo.hStdOutput = m_StartInfo.hStdError = INVALID_HANDLE_VALUE;
+    m_process.CloseThread();
 }
 
 // Copies the pipe into the capture file until the child has ended and the
@@ -180,7 +166,7 @@ int CCmdExecuteEx::CollectOutput(HANDLE hCaptureFile)
     int nIdlePasses = 0;
     char buffer[4096];
     for (;;) {
-        if (!GetExitCodeProcess(m_ProcInfo.hProcess, &dwExitCode))
+        if (!GetExitCodeProcess(m_process.process(), &dwExitCode))
             throw CReportException(ReportCommandFailure(__LINE__, GetLastError()));
         const DWORD dwRead = ReadPipe(buffer);
         if (hCaptureFile && dwRead != 0) {
@@ -192,7 +178,7 @@ int CCmdExecuteEx::CollectOutput(HANDLE hCaptureFile)
         if (dwRead != 0) continue;
         if (dwExitCode != STILL_ACTIVE) break;
 
-        if (WaitForSingleObject(m_ProcInfo.hProcess, IDLE_WAIT_MS) == WAIT_FAILED)
+        if (WaitForSingleObject(m_process.process(), IDLE_WAIT_MS) == WAIT_FAILED)
             throw CReportException(ReportCommandFailure(__LINE__, GetLastError()));
         if (++nIdlePasses == IDLE_PASS_LIMIT)
             throw CReportException(ReportCommandFailure(__LINE__, GetLastError()));
@@ -204,7 +190,7 @@ int CCmdExecuteEx::CollectOutput(HANDLE hCaptureFile)
 DWORD CCmdExecuteEx::ReadPipe(char (&buffer)[4096])
 {
     DWORD dwRead = 0;
-    if (!ReadFile(m_hReadPipe, buffer, sizeof(buffer), &dwRead, nullptr) && dwRead != 0)
+    if (!ReadFile(m_readPipe.get(), buffer, sizeof(buffer), &dwRead, nullptr) && dwRead != 0)
         throw CReportException(ReportCommandFailure(__LINE__, GetLastError()));
     return dwRead;
 }
@@ -218,13 +204,14 @@ HANDLE CCmdExecuteEx::CreateCaptureFile()
 
 const char* CCmdExecuteEx::ReportCaptureFailure(int nLine)
 {
-    return ErrorTrace(SOURCE_FILE, nLine, 0xC00002BD, m_strErrFile.c_str(),
+    return ErrorTrace(SOURCE_FILE, nLine, MSG_CAPTURE_FILE_FAILED, m_strErrFile.c_str(),
                       GetSystemErrorText(GetLastError()));
 }
 
 const char* CCmdExecuteEx::ReportCommandFailure(int nLine, DWORD dwError)
 {
-    return ErrorTrace(SOURCE_FILE, nLine, 0xC000033F, ShortName(), GetSystemErrorText(dwError));
+    return ErrorTrace(SOURCE_FILE, nLine, MSG_COMMAND_FAILED, ShortName(),
+                      GetSystemErrorText(dwError));
 }
 
 // A program in an installation's bin directory is named without the
@@ -241,9 +228,8 @@ const char* CCmdExecuteEx::ShortName()
 
 void CCmdExecuteEx::CloseHandles()
 {
-    CloseHandleField(m_hReadPipe);
-    CloseHandleField(m_StartInfo.hStdOutput);
-    CloseHandleField(m_StartInfo.hStdError);
-    CloseHandleField(m_ProcInfo.hProcess);
-    CloseHandleField(m_ProcInfo.hThread);
+    m_readPipe.reset();
+    m_childOutput.reset();
+    m_childError.reset();
+    m_process.reset();
 }

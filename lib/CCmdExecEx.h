@@ -4,6 +4,7 @@
 #include <string>
 
 #include "CBase.h"
+#include "UniqueHandle.h"
 
 // Runs one command line as a child process and captures everything it writes
 // to standard output and standard error. A command line ending in " 2> " and
@@ -40,8 +41,11 @@ private:
 
     char m_szCmdLine[2047];
     char m_szCmdName[2047];
-    PROCESS_INFORMATION m_ProcInfo;
+    UniqueProcess m_process;
     STARTUPINFOA m_StartInfo;
-    HANDLE m_hReadPipe;
+    // The pipe's read end, and the two write ends that the child inherits.
+    UniqueFileHandle m_readPipe;
+    UniqueFileHandle m_childOutput;
+    UniqueFileHandle m_childError;
     std::string m_strErrFile;
 };

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "UniqueHandle.h"
+#include "zoratmsg.h"
 
 namespace {
 
@@ -33,8 +34,8 @@ void CConvertData::ConvertLongName(const char* pszPath, char* pszOut, unsigned i
 {
     const char* pszRootSeparator = strstr(pszPath, ":\\");
     if (!pszRootSeparator)
-        ThrowError(SOURCE_FILE, __LINE__, 0xC00003DE, "ConvertLongName()", "File name is invalid",
-                   pszPath);
+        ThrowError(SOURCE_FILE, __LINE__, MSG_ERROR_DETAILS, "ConvertLongName()",
+                   "File name is invalid", pszPath);
 
     std::string result(pszPath, pszRootSeparator + 1);  // the drive and its colon
     const char* pszRest = pszRootSeparator + 2;
@@ -42,7 +43,7 @@ void CConvertData::ConvertLongName(const char* pszPath, char* pszOut, unsigned i
         const unsigned int nLength = static_cast<unsigned int>(strlen(pszPath));
         if (*pnSize <= nLength) {
             *pnSize = nLength;
-            ThrowError(SOURCE_FILE, __LINE__, 0xC00003DE, "ConvertLongtName()",
+            ThrowError(SOURCE_FILE, __LINE__, MSG_ERROR_DETAILS, "ConvertLongtName()",
                        "Buffer shortage", pszPath);
         }
         memcpy(pszOut, pszPath, nLength + 1);
@@ -50,12 +51,15 @@ void CConvertData::ConvertLongName(const char* pszPath, char* pszOut, unsigned i
     }
 
     for (const std::string& component : SplitComponents(pszRest)) {
-        const std::string searchName = result + "\\" + component;
+        std::string searchName = result;
+        searchName += "\\";
+        searchName += component;
         WIN32_FIND_DATAA found;
         HANDLE hFind = FindFirstFileA(searchName.c_str(), &found);
         if (hFind == INVALID_HANDLE_VALUE) {
             const DWORD dwError = GetLastError();
-            ThrowError(SOURCE_FILE, __LINE__, 0xC00002D2, pszPath, GetSystemErrorText(dwError));
+            ThrowError(SOURCE_FILE, __LINE__, MSG_FILE_SEARCH_FAILED, pszPath,
+                       GetSystemErrorText(dwError));
         }
         UniqueFind search(hFind);
         result += "\\";
@@ -64,7 +68,7 @@ void CConvertData::ConvertLongName(const char* pszPath, char* pszOut, unsigned i
 
     if (*pnSize <= result.size()) {
         *pnSize = static_cast<unsigned int>(result.size());
-        ThrowError(SOURCE_FILE, __LINE__, 0xC00003DE, "ConvertLongName()", "Buffer shortage",
+        ThrowError(SOURCE_FILE, __LINE__, MSG_ERROR_DETAILS, "ConvertLongName()", "Buffer shortage",
                    pszPath);
     }
     memcpy(pszOut, result.c_str(), result.size() + 1);

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include "zoratmsg.h"
 
 namespace {
 const char SOURCE_FILE[] = "..\\..\\src\\CDateTime";
@@ -44,7 +45,7 @@ void CDateTime::CheckBuffer(const char* pszFunction, int nSize)
     if (nSize >= STAMP_BUFFER_SIZE) return;
     char szSize[16];
     snprintf(szSize, sizeof(szSize), "%d", nSize);
-    ThrowError(SOURCE_FILE, __LINE__, 0xC00003DE, pszFunction, "Not enough buffer", szSize);
+    ThrowError(SOURCE_FILE, __LINE__, MSG_ERROR_DETAILS, pszFunction, "Not enough buffer", szSize);
 }
 
 void CDateTime::NowDateTime(char* pszBuffer, int nSize)

@@ -23,7 +23,7 @@ int LastError() { return static_cast<int>(GetLastError()); }
 // Closes and clears the handle; 1 when closing failed (printed), else 0.
 int CloseReported(UniqueHandle& handle)
 {
-    if (CloseHandle(handle.release())) return 0;
+    if (handle.close()) return 0;
     printf("::CloseHandle() -->GetLastError(%d)\n", LastError());
     return 1;
 }

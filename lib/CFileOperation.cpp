@@ -10,12 +10,12 @@
 #include "CCheckData.h"
 #include "CProductInfo.h"
 #include "CReportException.h"
+#include "zoratmsg.h"
 
 namespace {
 
 const char SOURCE_FILE[] = "..\\..\\src\\CFileOperation";
 const int FALLBACK_READ_SIZE = 1024;
-const int SWITCH_ERROR_SIZE = 4096;
 
 std::ios::openmode OpenFlags(int nMode)
 {
@@ -31,8 +31,7 @@ std::ios::openmode OpenFlags(int nMode)
 
 CFileOperation::CFileOperation()
     : m_nFileMode(0), m_nReadSize(0), m_lpDataBuf(nullptr), m_nDelimPos(0), m_nRtyNum(0),
-      m_nRtyTime(0), m_szDefBuf(), m_bChunkPending(0), m_bRedirectOff(0), m_bWow64(0),
-      m_nThreadId(0)
+      m_nRtyTime(0), m_szDefBuf(), m_bChunkPending(0)
 {
     m_nReadSize = CProductInfo(PRODUCT_ZORAT).GetFileReadSize();
     AllocateReadBuffer();
@@ -59,7 +58,8 @@ void CFileOperation::AllocateReadBuffer()
         return;
     }
     const std::string size = std::to_string(static_cast<long long>(m_nReadSize) + 1);
-    ErrorTrace(SOURCE_FILE, __LINE__, 0xC0000385, "m_lpDataBuf", size.c_str(), strerror(ENOMEM));
+    ErrorTrace(SOURCE_FILE, __LINE__, MSG_OUT_OF_MEMORY, "m_lpDataBuf", size.c_str(),
+               strerror(ENOMEM));
     m_nReadSize = FALLBACK_READ_SIZE;
     m_lpDataBuf = m_szDefBuf;
 }
@@ -72,10 +72,10 @@ bool CFileOperation::Retry(const char* pszWhat, bool bClearStream, Try attempt)
     for (int i = 0; i < m_nRtyNum; ++i) {
         if (bClearStream) m_File.clear();
         Sleep(static_cast<DWORD>(m_nRtyTime > 0 ? m_nRtyTime : 0) * 1000);
-        InfoTrace(SOURCE_FILE, __LINE__, 0x4000000B, pszWhat);
+        InfoTrace(SOURCE_FILE, __LINE__, MSG_FILE_RETRY, pszWhat);
         const Attempt result = attempt();
         if (result == Attempt::Done) {
-            InfoTrace(SOURCE_FILE, __LINE__, 0x40000066, pszWhat);
+            InfoTrace(SOURCE_FILE, __LINE__, MSG_FUNCTION_EXIT, pszWhat);
             return true;
         }
         if (result == Attempt::Stop) return false;
@@ -86,48 +86,26 @@ bool CFileOperation::Retry(const char* pszWhat, bool bClearStream, Try attempt)
 void CFileOperation::RequireOpenFile(const char* pszFunction)
 {
     if (m_nFileMode == 0)
-        ThrowError(SOURCE_FILE, __LINE__, 0xC00003DE, pszFunction, m_strFileName.c_str(),
+        ThrowError(SOURCE_FILE, __LINE__, MSG_ERROR_DETAILS, pszFunction, m_strFileName.c_str(),
                    "FileMode is null");
-}
-
-// Switches the thread's redirection off when running under WOW64; true when
-// it did. A failed check or switch throws the switch's text.
-bool CFileOperation::RedirectOff(CWin64Process& win64)
-{
-    char szError[SWITCH_ERROR_SIZE] = {};
-    if (!win64.IsWow64(szError, sizeof(szError), &m_bWow64)) throw CReportException(szError);
-    if (m_bWow64 != 1) return false;
-    m_nThreadId = GetObjThreadID();
-    if (!win64.RedirectOff(szError, sizeof(szError))) throw CReportException(szError);
-    SetThreadRedirect(m_nThreadId, 0);
-    return true;
-}
-
-// False when the switch failed.
-bool CFileOperation::RedirectOn(CWin64Process& win64)
-{
-    char szError[SWITCH_ERROR_SIZE] = {};
-    if (!win64.RedirectOn(szError, sizeof(szError))) return false;
-    SetThreadRedirect(m_nThreadId, 1);
-    return true;
 }
 
 void CFileOperation::FileOpen(const char* pszName, int nMode, int nRedirect)
 {
     if (!pszName)
-        ThrowError(SOURCE_FILE, __LINE__, 0xC00003DE, "CFileOperation()", "FileName is null");
+        ThrowError(SOURCE_FILE, __LINE__, MSG_ERROR_DETAILS, "CFileOperation()",
+                   "FileName is null");
     if (!*pszName)
-        ThrowError(SOURCE_FILE, __LINE__, 0xC00003DE, "CFileOperation()", "*FileName is null");
-    if (nRedirect == 1 && CCheckData().IsSystem32Path(pszName)) {
-        m_pWin64.reset(new CWin64Process);
-        m_bRedirectOff = RedirectOff(*m_pWin64) ? 1 : 0;
-    }
+        ThrowError(SOURCE_FILE, __LINE__, MSG_ERROR_DETAILS, "CFileOperation()",
+                   "*FileName is null");
+    if (nRedirect == 1 && CCheckData().IsSystem32Path(pszName))
+        m_redirection.SwitchOff(GetObjThreadID());
 
     m_strFileName = pszName;
     m_nFileMode = nMode;
     if (nMode < FILE_MODE_READ || nMode > FILE_MODE_WRITE) {
         m_nFileMode = 0;
-        ThrowError(SOURCE_FILE, __LINE__, 0xC00003DE, "CFileOperation()", pszName,
+        ThrowError(SOURCE_FILE, __LINE__, MSG_ERROR_DETAILS, "CFileOperation()", pszName,
                    "The FileMode value is outside range", std::to_string(nMode).c_str());
     }
     CProductInfo info(PRODUCT_ZORAT);
@@ -141,7 +119,7 @@ void CFileOperation::FileOpen(const char* pszName, int nMode, int nRedirect)
             return m_File.fail() ? Attempt::Failed : Attempt::Done;
         })) {
         m_nFileMode = 0;
-        ThrowError(SOURCE_FILE, __LINE__, 0xC00002C7, pszName);
+        ThrowError(SOURCE_FILE, __LINE__, MSG_FILE_OPEN_FAILED, pszName);
     }
 }
 
@@ -154,11 +132,8 @@ void CFileOperation::ResetReading()
 
 void CFileOperation::FileClose()
 {
-    if (m_bRedirectOff == 1) {
-        if (!RedirectOn(*m_pWin64)) return;
-        m_bRedirectOff = 0;
-    }
-    m_pWin64.reset();
+    // Not switched back: the file stays open, as the caller may try again.
+    if (!m_redirection.TrySwitchOn()) return;
     if (m_File.is_open()) m_File.close();
     m_nFileMode = 0;
     m_File.clear();
@@ -187,7 +162,7 @@ std::streamsize CFileOperation::ReadChunk(bool& bReachedEnd)
             return m_File.fail() ? Attempt::Failed : Attempt::Done;
         });
         if (!bRetried && m_File.fail() && !m_File.eof())
-            ThrowError(SOURCE_FILE, __LINE__, 0xC00002C9, m_strFileName.c_str());
+            ThrowError(SOURCE_FILE, __LINE__, MSG_FILE_READ_FAILED, m_strFileName.c_str());
     }
     bReachedEnd = m_File.eof();
     m_lpDataBuf[nRead] = '\0';
@@ -258,9 +233,9 @@ void CFileOperation::FileWriteByte(const char* pData, int nLength)
     if (write() == Attempt::Done || Retry("file writing retry", true, write)) return;
 
     const std::string text(pData, static_cast<size_t>(nLength > 0 ? nLength : 0));
-    InfoTrace(SOURCE_FILE, __LINE__, 0xC00003DE, "File write error!!!", text.c_str(),
+    InfoTrace(SOURCE_FILE, __LINE__, MSG_ERROR_DETAILS, "File write error!!!", text.c_str(),
               std::to_string(nLength).c_str());
-    ThrowError(SOURCE_FILE, __LINE__, 0xC00002CA, m_strFileName.c_str());
+    ThrowError(SOURCE_FILE, __LINE__, MSG_FILE_WRITE_FAILED, m_strFileName.c_str());
 }
 
 void CFileOperation::FileWrite(const std::string& text)
@@ -274,15 +249,16 @@ long long CFileOperation::GetFileReadPosition()
     RequireOpenFile("GetFileReadPosition()");
     const long long nPosition = static_cast<long long>(m_File.tellg());
     if (m_File.fail() && !m_File.eof())
-        ThrowError(SOURCE_FILE, __LINE__, 0xC00002CC, m_strFileName.c_str());
+        ThrowError(SOURCE_FILE, __LINE__, MSG_FILE_POSITION_FAILED, m_strFileName.c_str());
     return nPosition;
 }
 
 int CFileOperation::FileNoErrRemove(const char* pszPath)
 {
     if (m_nFileMode != 0) {
-        ErrorTrace(SOURCE_FILE, __LINE__, 0xC00003DE, "FileNoErrRemove()", m_strFileName.c_str(),
-                   "FileMode is not null", std::to_string(m_nFileMode).c_str());
+        ErrorTrace(SOURCE_FILE, __LINE__, MSG_ERROR_DETAILS, "FileNoErrRemove()",
+                   m_strFileName.c_str(), "FileMode is not null",
+                   std::to_string(m_nFileMode).c_str());
         return -1;
     }
     int nError = 0;
@@ -297,22 +273,24 @@ int CFileOperation::FileNoErrRemove(const char* pszPath)
 int CFileOperation::FileRemove(const char* pszPath)
 {
     if (m_nFileMode != 0)
-        ThrowError(SOURCE_FILE, __LINE__, 0xC00003DE, "FileRemove()", m_strFileName.c_str(),
+        ThrowError(SOURCE_FILE, __LINE__, MSG_ERROR_DETAILS, "FileRemove()", m_strFileName.c_str(),
                    "FileMode is not null", std::to_string(m_nFileMode).c_str());
     const int nError = FileNoErrRemove(pszPath);
-    if (nError != 0) ThrowError(SOURCE_FILE, __LINE__, 0xC00002C1, pszPath, strerror(nError));
+    if (nError != 0)
+        ThrowError(SOURCE_FILE, __LINE__, MSG_FILE_REMOVE_FAILED, pszPath, strerror(nError));
     return 1;
 }
 
 long long CFileOperation::FileSize(const char* pszPath)
 {
-    CWin64Process win64;
-    const bool bOff = CCheckData().IsSystem32Path(pszPath) == 1 && RedirectOff(win64);
+    CRedirectionGuard redirection;
+    if (CCheckData().IsSystem32Path(pszPath) == 1) redirection.SwitchOff(GetObjThreadID());
     struct _stat64 status;
     const int nResult = _stat64(pszPath, &status);
     const int nErrno = errno;
-    if (bOff && !RedirectOn(win64)) throw CReportException("Failed to redirect on.");
-    if (nResult != 0) ThrowError(SOURCE_FILE, __LINE__, 0xC00002D0, pszPath, strerror(nErrno));
+    redirection.SwitchOn();
+    if (nResult != 0)
+        ThrowError(SOURCE_FILE, __LINE__, MSG_FILE_STATUS_FAILED, pszPath, strerror(nErrno));
     return status.st_size;
 }
 

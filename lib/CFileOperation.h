@@ -6,7 +6,7 @@
 #include <string>
 
 #include "CBase.h"
-#include "CWin64Process.h"
+#include "CRedirectionGuard.h"
 
 #define FILE_MODE_READ 1
 #define FILE_MODE_UPDATE 2
@@ -45,8 +45,6 @@ private:
     bool Retry(const char* pszWhat, bool bClearStream, Try attempt);
     void RequireOpenFile(const char* pszFunction);
     void AllocateReadBuffer();
-    bool RedirectOff(CWin64Process& win64);
-    bool RedirectOn(CWin64Process& win64);
     std::streamsize ReadChunk(bool& bReachedEnd);
     void ResetReading();
 
@@ -62,10 +60,7 @@ private:
     int m_nRtyTime;
     char m_szDefBuf[1024 + 1];
     int m_bChunkPending;
-    std::unique_ptr<CWin64Process> m_pWin64;
-    int m_bRedirectOff;
-    int m_bWow64;
-    DWORD m_nThreadId;
+    CRedirectionGuard m_redirection;
 };
 
 // "YYYYMMDDhhmmss" of a file time, no time-zone conversion; pszOut holds at

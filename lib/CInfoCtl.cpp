@@ -7,6 +7,7 @@
 #include <string>
 
 #include "CProductInfo.h"
+#include "zoratmsg.h"
 
 namespace {
 const char SOURCE_FILE[] = "..\\..\\src\\CInfoCtl";
@@ -34,8 +35,8 @@ int CInfoCtl::AskHostNameLibrary()
         m_szHostName[sizeof(m_szHostName) - 1] = '\0';
     }
     if (nAnswer != 0)
-        ErrorTrace(SOURCE_FILE, __LINE__, 0xC00003C1, std::to_string(nAnswer).c_str(),
-                   std::to_string(nDetail).c_str());
+        ErrorTrace(SOURCE_FILE, __LINE__, MSG_HOST_NAME_LIBRARY_FAILED,
+                   std::to_string(nAnswer).c_str(), std::to_string(nDetail).c_str());
     return nAnswer;
 }
 
@@ -44,16 +45,16 @@ void CInfoCtl::AskWindowsSockets()
     WSADATA data;
     const int nStartError = WSAStartup(MAKEWORD(1, 1), &data);
     if (nStartError != 0)
-        ThrowError(SOURCE_FILE, __LINE__, 0xC000030E, "WSAStartup",
+        ThrowError(SOURCE_FILE, __LINE__, MSG_SOCKETS_STARTUP_FAILED, "WSAStartup",
                    GetSystemErrorText(static_cast<DWORD>(nStartError)));
     if (gethostname(m_szHostName, sizeof(m_szHostName)) != 0) {
         const int nError = WSAGetLastError();
         WSACleanup();
-        ThrowError(SOURCE_FILE, __LINE__, 0xC0000399,
+        ThrowError(SOURCE_FILE, __LINE__, MSG_HOST_NAME_FAILED,
                    GetSystemErrorText(static_cast<DWORD>(nError)));
     }
     if (WSACleanup() != 0)
-        ThrowError(SOURCE_FILE, __LINE__, 0xC000030D, "WSACleanup", m_szHostName,
+        ThrowError(SOURCE_FILE, __LINE__, MSG_SOCKETS_CLEANUP_FAILED, "WSACleanup", m_szHostName,
                    GetSystemErrorText(static_cast<DWORD>(WSAGetLastError())));
 }
 
@@ -61,8 +62,9 @@ void CInfoCtl::GetOwnHostName(char* pszBuffer, DWORD* pdwSize)
 {
     const size_t nLength = strlen(m_szHostName);
     if (nLength >= *pdwSize)
-        ThrowError(SOURCE_FILE, __LINE__, 0xC00003DE, "GetOwnHostName()", "Not enough buffer",
-                   std::to_string(*pdwSize).c_str(), std::to_string(nLength).c_str());
+        ThrowError(SOURCE_FILE, __LINE__, MSG_ERROR_DETAILS, "GetOwnHostName()",
+                   "Not enough buffer", std::to_string(*pdwSize).c_str(),
+                   std::to_string(nLength).c_str());
     memcpy(pszBuffer, m_szHostName, nLength + 1);
     *pdwSize = static_cast<DWORD>(nLength);
 }

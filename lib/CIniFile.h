@@ -25,7 +25,8 @@ public:
     CIniFile();
     // A path that is too long leaves the path empty.
     CIniFile(char* pszPath);
-    ~CIniFile();
+    // Defined out of line: other modules bind to the exported destructor.
+    ~CIniFile();  // NOLINT(performance-trivially-destructible)
     CIniFile& operator=(const CIniFile& other);
 
     int SetTargetFileName(const char* pszPath);

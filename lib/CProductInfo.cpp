@@ -5,6 +5,7 @@
 
 #include "CRegistry.h"
 #include "CReportException.h"
+#include "zoratmsg.h"
 
 namespace {
 
@@ -44,13 +45,13 @@ CProductInfo::CProductInfo(int nProductType)
 void CProductInfo::CheckZoratProduct(const char* pszFunction)
 {
     if (m_nProductType != PRODUCT_ZORAT)
-        ThrowError(SOURCE_FILE, __LINE__, 0xC00003DE, pszFunction, "Invalid ProductType",
+        ThrowError(SOURCE_FILE, __LINE__, MSG_ERROR_DETAILS, pszFunction, "Invalid ProductType",
                    Decimal(m_nProductType).c_str());
 }
 
 void CProductInfo::ThrowNotEnoughBuffer(const char* pszFunction, DWORD dwSize)
 {
-    ThrowError(SOURCE_FILE, __LINE__, 0xC00003DE, pszFunction, "Not enough buffer",
+    ThrowError(SOURCE_FILE, __LINE__, MSG_ERROR_DETAILS, pszFunction, "Not enough buffer",
                Decimal(dwSize).c_str());
 }
 
@@ -92,7 +93,7 @@ int CProductInfo::ReadFileSetting(const char* pszFunction, const char* pszValueN
         nCache = static_cast<int>(dwValue);
         return nCache;
     } catch (const CReportException&) {
-        ErrorTrace(SOURCE_FILE, __LINE__, 0xC00003DE, pszFunction,
+        ErrorTrace(SOURCE_FILE, __LINE__, MSG_ERROR_DETAILS, pszFunction,
                    "Acquisition failure of value.");
         return nDefault;
     }
@@ -122,8 +123,8 @@ void CProductInfo::GetInstallPath(char* pszBuffer, DWORD* pdwSize)
     memset(pszBuffer, 0, *pdwSize);
     InstallLocation location;
     if (!LocationOf(m_nProductType, location))
-        ThrowError(SOURCE_FILE, __LINE__, 0xC00003DE, "GetInstallPath()", "Invalid ProductType",
-                   Decimal(m_nProductType).c_str());
+        ThrowError(SOURCE_FILE, __LINE__, MSG_ERROR_DETAILS, "GetInstallPath()",
+                   "Invalid ProductType", Decimal(m_nProductType).c_str());
     const DWORD dwCapacity = *pdwSize;
     CRegistry(location.pszKey, nullptr, REG_ACCESS_READ)
         .ReadRegStringVal(location.pszValue, pszBuffer, pdwSize);

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include "zoratmsg.h"
 
 namespace {
 const char SOURCE_FILE[] = "..\\..\\src\\CRegistry";
@@ -37,16 +38,17 @@ int CRegistry::CheckAndOpenRegKey()
         HKEY hRemote = nullptr;
         LONG lResult = RegConnectRegistryA(m_pszHost, HKEY_LOCAL_MACHINE, &hRemote);
         if (lResult == ERROR_BAD_NETPATH)
-            ThrowError(SOURCE_FILE, __LINE__, 0xC0000321, m_pszHost, "RegConnectRegistry", "53");
+            ThrowError(SOURCE_FILE, __LINE__, MSG_REMOTE_REGISTRY_UNREACHABLE, m_pszHost,
+                       "RegConnectRegistry", "53");
         if (lResult != ERROR_SUCCESS)
-            ThrowError(SOURCE_FILE, __LINE__, 0xC00003B7, m_szRootName, m_szKeyPath,
+            ThrowError(SOURCE_FILE, __LINE__, MSG_REG_KEY_OPEN_FAILED, m_szRootName, m_szKeyPath,
                        std::to_string(lResult).c_str());
         m_hRemoteRoot.reset(hRemote);
         hRoot = hRemote;
     }
 
     if (m_nAccessType != REG_ACCESS_READ && m_nAccessType != REG_ACCESS_FULL) {
-        ThrowError(SOURCE_FILE, __LINE__, 0xC00003DE, "CheckAndOpenRegKey()",
+        ThrowError(SOURCE_FILE, __LINE__, MSG_ERROR_DETAILS, "CheckAndOpenRegKey()",
                    "Invalid access type", std::to_string(m_nAccessType).c_str());
     }
 
@@ -59,8 +61,8 @@ int CRegistry::CheckAndOpenRegKey()
     }
     if (lResult == ERROR_FILE_NOT_FOUND) return 0;
     if (lResult == ERROR_ACCESS_DENIED)
-        ThrowError(SOURCE_FILE, __LINE__, 0xC00003BB, "RegOpenKeyEx", "5");
-    ThrowError(SOURCE_FILE, __LINE__, 0xC00003B7, m_szRootName, m_szKeyPath,
+        ThrowError(SOURCE_FILE, __LINE__, MSG_REG_ACCESS_DENIED, "RegOpenKeyEx", "5");
+    ThrowError(SOURCE_FILE, __LINE__, MSG_REG_KEY_OPEN_FAILED, m_szRootName, m_szKeyPath,
                std::to_string(lResult).c_str());
 }
 
@@ -80,13 +82,13 @@ int CRegistry::CheckAndReadRegVal(const char* pszValueName, void* pBuffer, DWORD
     case ERROR_FILE_NOT_FOUND:
         return 0;
     case ERROR_ACCESS_DENIED:
-        ThrowError(SOURCE_FILE, __LINE__, 0xC00003BB, "RegQueryValueEx", "5");
+        ThrowError(SOURCE_FILE, __LINE__, MSG_REG_ACCESS_DENIED, "RegQueryValueEx", "5");
     case ERROR_MORE_DATA:
-        ThrowError(SOURCE_FILE, __LINE__, 0xC00003DE, "CheckAndReadRegVal", "ERROR_MORE_DATA",
-                   pszValueName, std::to_string(dwCapacity).c_str());
+        ThrowError(SOURCE_FILE, __LINE__, MSG_ERROR_DETAILS, "CheckAndReadRegVal",
+                   "ERROR_MORE_DATA", pszValueName, std::to_string(dwCapacity).c_str());
     default:
-        ThrowError(SOURCE_FILE, __LINE__, 0xC00003B8, m_szRootName, m_szKeyPath, pszValueName,
-                   std::to_string(lResult).c_str());
+        ThrowError(SOURCE_FILE, __LINE__, MSG_REG_VALUE_READ_FAILED, m_szRootName, m_szKeyPath,
+                   pszValueName, std::to_string(lResult).c_str());
     }
 }
 
@@ -98,14 +100,14 @@ void CRegistry::RepairTerminator(const char* pszValueName, DWORD dwType, BYTE* p
     char szType[16];
     snprintf(szType, sizeof(szType), "0x%08lx", static_cast<unsigned long>(dwType));
     if (*pdwSize != 0 && pData[*pdwSize - 1] != 0 && *pdwSize + 1 <= dwCapacity) {
-        InfoTrace(SOURCE_FILE, __LINE__, 0x400000C9, m_szRootName, m_szKeyPath, pszValueName,
-                  szType, std::to_string(*pdwSize).c_str());
+        InfoTrace(SOURCE_FILE, __LINE__, MSG_REG_VALUE_TERMINATED, m_szRootName, m_szKeyPath,
+                  pszValueName, szType, std::to_string(*pdwSize).c_str());
         pData[(*pdwSize)++] = 0;
     }
     if (dwType == REG_MULTI_SZ && *pdwSize > 1 && pData[*pdwSize - 2] != 0 &&
         *pdwSize + 1 <= dwCapacity) {
-        InfoTrace(SOURCE_FILE, __LINE__, 0x400000C9, m_szRootName, m_szKeyPath, pszValueName,
-                  szType, std::to_string(*pdwSize).c_str());
+        InfoTrace(SOURCE_FILE, __LINE__, MSG_REG_VALUE_TERMINATED, m_szRootName, m_szKeyPath,
+                  pszValueName, szType, std::to_string(*pdwSize).c_str());
         pData[(*pdwSize)++] = 0;
     }
 }
@@ -113,7 +115,7 @@ void CRegistry::RepairTerminator(const char* pszValueName, DWORD dwType, BYTE* p
 int CRegistry::OpenRegKey()
 {
     if (!CheckAndOpenRegKey())
-        ThrowError(SOURCE_FILE, __LINE__, 0xC00003B7, m_szRootName, m_szKeyPath, "2");
+        ThrowError(SOURCE_FILE, __LINE__, MSG_REG_KEY_OPEN_FAILED, m_szRootName, m_szKeyPath, "2");
     return 1;
 }
 
@@ -121,8 +123,8 @@ int CRegistry::ReadRegStringVal(const char* pszValueName, void* pBuffer, DWORD* 
 {
     OpenRegKey();
     if (!CheckAndReadRegVal(pszValueName, pBuffer, pdwSize))
-        ThrowError(SOURCE_FILE, __LINE__, 0xC00003B8, m_szRootName, m_szKeyPath, pszValueName,
-                   "2");
+        ThrowError(SOURCE_FILE, __LINE__, MSG_REG_VALUE_READ_FAILED, m_szRootName, m_szKeyPath,
+                   pszValueName, "2");
     return 1;
 }
 
@@ -131,7 +133,7 @@ void CRegistry::ReadRegDwordVal(const char* pszValueName, DWORD* pdwValue)
     DWORD dwSize = sizeof(DWORD);
     ReadRegStringVal(pszValueName, pdwValue, &dwSize);
     if (dwSize != sizeof(DWORD)) {
-        ThrowError(SOURCE_FILE, __LINE__, 0xC00003DE, "ReadRegDwordVal()", m_szRootName,
+        ThrowError(SOURCE_FILE, __LINE__, MSG_ERROR_DETAILS, "ReadRegDwordVal()", m_szRootName,
                    m_szKeyPath, pszValueName, std::to_string(dwSize).c_str());
     }
 }

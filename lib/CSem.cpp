@@ -7,6 +7,7 @@
 #include "CCheckData.h"
 #include "CFileOperation.h"
 #include "CProductInfo.h"
+#include "zoratmsg.h"
 
 namespace {
 const char SOURCE_FILE[] = "..\\..\\src\\CSem";
@@ -17,7 +18,7 @@ CSem::CSem(const char* pszResourceName, int nRelease) : m_nFileMode(0), m_nRelea
 {
     if (!pszResourceName || !*pszResourceName ||
         strlen(pszResourceName) >= RESOURCE_NAME_SIZE)
-        ThrowError(SOURCE_FILE, __LINE__, 0xC00003DE, "CSem()", "Invalid ResourceName");
+        ThrowError(SOURCE_FILE, __LINE__, MSG_ERROR_DETAILS, "CSem()", "Invalid ResourceName");
     strcpy(m_szResourceName, pszResourceName);
     m_nFileMode = (strstr(m_szResourceName, "zoratagent") ||
                    strstr(m_szResourceName, "zoratlog.exe"))
@@ -44,10 +45,10 @@ int CSem::LockMutex()
     // Another process may create it between the two calls: busy, not failed.
     if (dwError == ERROR_ALREADY_EXISTS) return 0;
     if (!created)
-        ThrowError(SOURCE_FILE, __LINE__, 0xC0000335, m_szResourceName, "CreateMutex",
+        ThrowError(SOURCE_FILE, __LINE__, MSG_LOCK_FAILED, m_szResourceName, "CreateMutex",
                    GetSystemErrorText(dwError));
     if (WaitForSingleObject(created.get(), 0) != WAIT_OBJECT_0)
-        ThrowError(SOURCE_FILE, __LINE__, 0xC0000335, m_szResourceName, "WaitForSingleObject",
+        ThrowError(SOURCE_FILE, __LINE__, MSG_LOCK_FAILED, m_szResourceName, "WaitForSingleObject",
                    GetSystemErrorText(GetLastError()));
     m_hMutex = std::move(created);
     return 1;
@@ -90,7 +91,7 @@ void CSem::UnlockMutex()
 {
     if (!m_hMutex) return;
     if (!ReleaseMutex(m_hMutex.get())) {
-        ErrorTrace(SOURCE_FILE, __LINE__, 0xC0000335, m_szResourceName, "ReleaseMutex",
+        ErrorTrace(SOURCE_FILE, __LINE__, MSG_LOCK_FAILED, m_szResourceName, "ReleaseMutex",
                    GetSystemErrorText(GetLastError()));
         return;
     }

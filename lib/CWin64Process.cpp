@@ -56,7 +56,7 @@ int CWin64Process::IsWow64(char* pszError, int nLength, int* pnWow64)
         if (!m_pfnIsWow64Process(process.get(), &bWow64)) return 0;
         if (!bWow64) return 1;
     } else {
-        *pnWow64 = s_cWow64State;
+        *pnWow64 = s_cWow64State;  // NOLINT(bugprone-signed-char-misuse): -1, 0 or 1
         if (s_cWow64State == 0) return 1;
     }
 

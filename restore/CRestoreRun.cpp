@@ -3,6 +3,7 @@
 #include <new>
 
 #include "CAuditLog.h"
+#include "zoratmsg.h"
 
 namespace {
 
@@ -33,10 +34,10 @@ void CRestoreRun::Configure()
 
     m_pLock.reset(new (std::nothrow) CSem(RESTORE_LOCK, 1));
     if (!m_pLock)
-        m_run.ThrowError(SOURCE_FILE, 419, 0xC0000385, "CSem", "length of class",
+        m_run.ThrowError(SOURCE_FILE, 419, MSG_OUT_OF_MEMORY, "CSem", "length of class",
                          "Failed to allocate memory");
     // Never waited for: a second restore fails at once.
-    if (m_pLock->Lock() == 0) m_run.ThrowError(SOURCE_FILE, 428, 0xC000026D);
+    if (m_pLock->Lock() == 0) m_run.ThrowError(SOURCE_FILE, 428, MSG_ALREADY_RUNNING);
     GrantAccessOnFixedDrive(m_options.restoreDir);
 }
 
@@ -47,8 +48,7 @@ void CRestoreRun::Select()
     CFileList list;
     list.ExecFileListCmd(pattern.c_str(), 2);
 
-
-    m_pBatch.reset(new CCopyBatch(m_run));
+    m_pBatch = std::make_unique<CCopyBatch>(m_run);
     m_pBatch->Open();
     for (int i = 0; i < list.GetFileCount(); ++i) SelectFile(list, i, dates);
 }
@@ -69,8 +69,9 @@ void CRestoreRun::SelectFile(const CFileList& list, int nIndex, const DateSelect
         sourcePath = szPath;
         targetPath = TargetPath(szName);
         if (IsPresent(targetPath)) {
-            m_run.Audit(m_run.InfoTrace(SOURCE_FILE, 1065, 0x4000008C, targetPath.c_str()), "C",
-                        AUDIT_CONSOLE_STDOUT);
+            m_run.Audit(
+                m_run.InfoTrace(SOURCE_FILE, 1065, MSG_FILE_ALREADY_PRESENT, targetPath.c_str()),
+                "C", AUDIT_CONSOLE_STDOUT);
             return;
         }
         m_pBatch->Add(sourcePath, targetPath);
@@ -91,12 +92,13 @@ std::string CRestoreRun::TargetPath(const std::string& fileName)
 {
     const size_t nSuffix = fileName.find(ARCHIVED_SUFFIX);
     if (nSuffix == std::string::npos)
-        m_run.ThrowError(SOURCE_FILE, 830, 0xC00003DE, "Not Found log extension",
+        m_run.ThrowError(SOURCE_FILE, 830, MSG_ERROR_DETAILS, "Not Found log extension",
                          fileName.c_str());
-    const std::string targetPath = m_options.restoreDir + "\\" + fileName.substr(0, nSuffix) +
-                                   (m_options.logKind == "CSV" ? ".csv" : ".log");
+    std::string targetPath = m_options.restoreDir + "\\" + fileName.substr(0, nSuffix) +
+                             (m_options.logKind == "CSV" ? ".csv" : ".log");
     if (targetPath.size() > MAX_TARGET_PATH)
-        m_run.ThrowError(SOURCE_FILE, 847, 0xC000025F, "-R", m_options.restoreDir.c_str());
+        m_run.ThrowError(SOURCE_FILE, 847, MSG_OPTION_VALUE_INVALID, "-R",
+                         m_options.restoreDir.c_str());
     return targetPath;
 }
 

@@ -8,6 +8,8 @@
 #include "CFileList.h"
 #include "CSem.h"
 #include "CTroveRun.h"
+#include "trovecmd_names.h"
+#include "trovecmd_run.h"
 
 // The working middle of a restore: the configuration and the run-wide lock,
 // the selection of archived files by date and generation, the copy back and

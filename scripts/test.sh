@@ -8,6 +8,7 @@ cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
 bash scripts/build.sh
+bash scripts/tidy.sh
 
 passes=(x86_64)
 if bash scripts/runs32bit.sh; then

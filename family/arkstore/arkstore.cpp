@@ -115,7 +115,7 @@ bool ReadFileText(const std::string& path, std::string& text)
     if (hFile == INVALID_HANDLE_VALUE) return false;
     UniqueHandle file(hFile);
     LARGE_INTEGER size = {};
-    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > 64 * 1024 * 1024) return false;
+    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > 64LL * 1024 * 1024) return false;
     text.assign(static_cast<size_t>(size.QuadPart), '\0');
     DWORD dwRead = 0;
     return text.empty() ||

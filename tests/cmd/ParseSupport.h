@@ -10,6 +10,8 @@
 #include "CBase.h"
 #include "ProductTest.h"
 #include "trovecmd.h"
+#include "trovecmd_names.h"
+#include "zoratmsg.h"
 
 class ParseTest : public testing_support::ProductTest {
 protected:
@@ -58,7 +60,7 @@ protected:
     // The report of a name that does not split.
     static std::string BadName(const char* pszProgram, int tag, const std::string& name)
     {
-        return Report(0xC00003DE, tag, pszProgram, "Invalid FileName Format", name);
+        return Report(MSG_ERROR_DETAILS, tag, pszProgram, "Invalid FileName Format", name);
     }
 
     struct NameCase {

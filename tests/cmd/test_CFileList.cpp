@@ -9,6 +9,7 @@
 #include "CFileList.h"
 #include "FakeWow64.h"
 #include "ProductTest.h"
+#include "zoratmsg.h"
 
 using namespace testing_support;
 using Names = std::vector<std::string>;
@@ -73,7 +74,8 @@ TEST_F(CFileListTest, CutToTheLastRealBackslash)
     for (const std::string pattern : {"", "a*.log", "C:a*.log", SO "*.log"}) {
         const std::string inserts =
             pattern.empty() ? "Undefine PathName,(NULL)" : "Not FullPathName," + pattern;
-        EXPECT_EQ(NoLine(TemplateText(0xC00003DE, "CFileList", 0, inserts + ",(NULL),(NULL),(NULL)")),
+        EXPECT_EQ(NoLine(TemplateText(MSG_ERROR_DETAILS, "CFileList", 0,
+                                      inserts + ",(NULL),(NULL),(NULL)")),
                   Failure(pattern));
     }
 }

@@ -4,6 +4,8 @@
 
 #include "ArkstoreInstall.h"
 #include "ParseSupport.h"
+#include "trovecmd_config.h"
+#include "zoratmsg.h"
 
 class ArchiveCommandTest : public ParseTest {
 protected:
@@ -39,9 +41,9 @@ TEST_F(ArchiveCommandTest, FailureTextIsTheToolsFirstLine)
     const std::vector<Case> cases = {
         {"arkcp.fail=error\r\narkcp.message=error text\r\n", "error text"},
         {"arkcp.fail=arena\r\n", "ARK0042E device:arena not ready"},
-        {"arkcp.fail=silent\r\n", Report(0xC000033F, 2454, command, "1")},
+        {"arkcp.fail=silent\r\n", Report(MSG_COMMAND_FAILED, 2454, command, "1")},
         // A crashed tool has ended with an exception status: no success.
-        {"arkcp.fail=crash\r\n", Report(0xC000033F, 2454, command, "-1073741819")},
+        {"arkcp.fail=crash\r\n", Report(MSG_COMMAND_FAILED, 2454, command, "-1073741819")},
     };
     for (const Case& c : cases) {
         arkstore.SetFaults(c.pszFaults);

@@ -4,6 +4,8 @@
 
 #include "CIniFile.h"
 #include "ParseSupport.h"
+#include "trovecmd_config.h"
+#include "zoratmsg.h"
 
 namespace {
 
@@ -58,12 +60,13 @@ TEST_F(ConfigurationTest, SaveDirectoryFromTheManagerDefinitionFile)
     const std::string unreadable = "," + path + ",MANAGER,SAVE_DIR,";
     const std::vector<IniCase> cases = {
         {"[MANAGER]\r\nSAVE_DIR=D:\\save\r\n", "D:\\save"},
-        {"[MANAGER]\r\nSAVE_DIR=\r\n", NoInserts(0xC0000303, 2059)},
-        {"[MANAGER]\r\nOTHER=1\r\n", NoInserts(0xC0000303, 2059)},
+        {"[MANAGER]\r\nSAVE_DIR=\r\n", NoInserts(MSG_DIRECTORY_SETTING_MISSING, 2059)},
+        {"[MANAGER]\r\nOTHER=1\r\n", NoInserts(MSG_DIRECTORY_SETTING_MISSING, 2059)},
         {"[OTHER]\r\nSAVE_DIR=D:\\save\r\n",
-         testing_support::TemplateText(0xC000038F, "trovecmd", 2065, path + ",MANAGER,SAVE_DIR,2,(NULL)")},
-        {nullptr,
-         testing_support::TemplateText(0xC000038F, "trovecmd", 2065, path + ",MANAGER,SAVE_DIR,1,(NULL)")},
+         testing_support::TemplateText(MSG_INI_READ_FAILED, "trovecmd", 2065,
+                                       path + ",MANAGER,SAVE_DIR,2,(NULL)")},
+        {nullptr, testing_support::TemplateText(MSG_INI_READ_FAILED, "trovecmd", 2065,
+                                                path + ",MANAGER,SAVE_DIR,1,(NULL)")},
     };
     for (const IniCase& c : cases) {
         WriteFile(path, c.pszContent);
@@ -89,11 +92,11 @@ TEST_F(ConfigurationTest, NormalizeDirectoryIsRequiredForCsvOnly)
         std::string csv;
     };
     const std::string noSection = testing_support::TemplateText(
-        0xC000038F, "trovecmd", 2593, path + ",Directory,NormalizeDir,2,(NULL)");
+        MSG_INI_READ_FAILED, "trovecmd", 2593, path + ",Directory,NormalizeDir,2,(NULL)");
     const std::vector<KindCase> cases = {
         {"[Directory]\r\nNormalizeDir=D:\\csv\r\n", "D:\\csv", "D:\\csv"},
-        {nullptr, "kept", NoInserts(0xC0000303, 2587)},
-        {"[Directory]\r\nNormalizeDir=\r\n", "", NoInserts(0xC0000303, 2587)},
+        {nullptr, "kept", NoInserts(MSG_DIRECTORY_SETTING_MISSING, 2587)},
+        {"[Directory]\r\nNormalizeDir=\r\n", "", NoInserts(MSG_DIRECTORY_SETTING_MISSING, 2587)},
         {"[Other]\r\nNormalizeDir=D:\\csv\r\n", "", noSection},
     };
     for (const KindCase& c : cases) {
@@ -118,7 +121,7 @@ TEST_F(ConfigurationTest, OptionDirectoryMayNotBeTheProtectedOne)
     for (char& c : upper) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
 
     const auto refused = [](const std::string& optionDir) {
-        return Report(0xC000025F, 2126, "-D", optionDir);
+        return Report(MSG_OPTION_VALUE_INVALID, 2126, "-D", optionDir);
     };
     EXPECT_EQ(refused(save), ProtectedCheck(save, save));
     EXPECT_EQ(refused(upper), ProtectedCheck(save, upper));

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include "UniqueHandle.h"
 
 namespace e2e {
 
@@ -33,39 +34,12 @@ const std::string CALL_RECORD = std::string(ARKSTORE_DIR) + "\\arkstore-calls.lo
 
 // Runs a command line with its standard output and error in files (stdin
 // empty) and answers its exit code.
-DWORD RunCommand(std::string commandLine, const std::string& outFile, const std::string& errFile,
-                 DWORD* pdwProcessId = nullptr)
+DWORD RunCommand(const std::string& commandLine, const std::string& outFile,
+                 const std::string& errFile, DWORD* pdwProcessId = nullptr)
 {
-    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-    auto open = [&](const std::string& path, DWORD dwAccess, DWORD dwCreate) {
-        return CreateFileA(path.c_str(), dwAccess, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                           dwCreate, FILE_ATTRIBUTE_NORMAL, nullptr);
-    };
-    const HANDLE hIn = open("NUL", GENERIC_READ, OPEN_EXISTING);
-    const HANDLE hOut = open(outFile, GENERIC_WRITE, CREATE_ALWAYS);
-    const HANDLE hErr = open(errFile, GENERIC_WRITE, CREATE_ALWAYS);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = hIn;
-    startup.hStdOutput = hOut;
-    startup.hStdError = hErr;
-    PROCESS_INFORMATION info = {};
-    const BOOL bStarted = CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0,
-                                         nullptr, nullptr, &startup, &info);
-    for (HANDLE h : {hIn, hOut, hErr}) CloseHandle(h);
-    if (!bStarted) throw std::runtime_error("cannot start " + commandLine);
-    DWORD dwExit = 0;
-    if (WaitForSingleObject(info.hProcess, 100000) != WAIT_OBJECT_0) {
-        TerminateProcess(info.hProcess, 1);
-        WaitForSingleObject(info.hProcess, INFINITE);
-        ADD_FAILURE() << "did not end in time: " << commandLine;
-    }
-    GetExitCodeProcess(info.hProcess, &dwExit);
-    if (pdwProcessId) *pdwProcessId = info.dwProcessId;
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
-    return dwExit;
+    testing_support::ChildProcess child(commandLine, outFile, errFile);
+    if (pdwProcessId) *pdwProcessId = child.Pid();
+    return child.Wait(100000);
 }
 
 void EmptyDirectory(const std::string& dir)
@@ -227,9 +201,10 @@ std::string InstalledProduct::WriteLog(const std::string& dir, const std::string
                                        ULONGLONG size)
 {
     const std::string path = dir + "\\" + name;
-    const HANDLE hFile = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (hFile == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot create " + path);
+    UniqueFileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) throw std::runtime_error("cannot create " + path);
+    const HANDLE hFile = file.get();
     bool bDone;
     if (size > 1024 * 1024) {
         LARGE_INTEGER end;
@@ -244,7 +219,7 @@ std::string InstalledProduct::WriteLog(const std::string& dir, const std::string
                           nullptr) &&
                 dwWritten == text.size();
     }
-    CloseHandle(hFile);
+    file.reset();
     if (!bDone) throw std::runtime_error("cannot write " + path);
     return path;
 }

@@ -13,6 +13,8 @@
 #include <sstream>
 
 #include "InstalledProduct.h"
+#include "UniqueHandle.h"
+#include "zoratmsg.h"
 
 using namespace e2e;
 
@@ -72,40 +74,20 @@ struct Tally {
 };
 
 // A program of the installation started without waiting for it, its output in
-// a file.
-class Started {
+// a file; killed with the children it started if it still runs at the end.
+class Started : public testing_support::ChildProcess {
 public:
     Started(const std::string& program, const std::string& args, const std::string& outFile)
-        : m_outFile(outFile)
+        : ChildProcess(std::string(INSTALL_DIR) + "\\bin\\" + program + ".exe " + args, outFile,
+                       outFile),
+          m_outFile(outFile)
     {
-        SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-        const HANDLE hOut = CreateFileA(outFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                                        CREATE_ALWAYS, 0, nullptr);
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof(startup);
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdOutput = startup.hStdError = hOut;
-        std::string command = std::string(INSTALL_DIR) + "\\bin\\" + program + ".exe " + args;
-        const BOOL bStarted = CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0,
-                                             nullptr, nullptr, &startup, &m_info);
-        CloseHandle(hOut);
-        if (!bStarted) throw std::runtime_error("cannot start " + command);
     }
     ~Started()
     {
         if (Running()) Kill();
-        CloseHandle(m_info.hThread);
-        CloseHandle(m_info.hProcess);
     }
-    DWORD Wait()
-    {
-        DWORD dwExit = 0;
-        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(m_info.hProcess, 100000)) << "still running";
-        GetExitCodeProcess(m_info.hProcess, &dwExit);
-        return dwExit;
-    }
-    bool Running() const { return WaitForSingleObject(m_info.hProcess, 0) == WAIT_TIMEOUT; }
-    DWORD Pid() const { return m_info.dwProcessId; }
+    DWORD Wait() { return ChildProcess::Wait(100000); }
     std::string Output() const { return ReadWholeFile(m_outFile); }
 
     // Ends the program, then the children it had started (its copy tool), as
@@ -113,25 +95,24 @@ public:
     size_t Kill()
     {
         std::vector<DWORD> children;
-        const HANDLE hSnapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-        PROCESSENTRY32 entry = {};
-        entry.dwSize = sizeof(entry);
-        for (BOOL b = Process32First(hSnapshot, &entry); b; b = Process32Next(hSnapshot, &entry))
-            if (entry.th32ParentProcessID == m_info.dwProcessId)
-                children.push_back(entry.th32ProcessID);
-        CloseHandle(hSnapshot);
-        TerminateProcess(m_info.hProcess, 1);
-        WaitForSingleObject(m_info.hProcess, INFINITE);
+        {
+            const UniqueFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+            PROCESSENTRY32 entry = {};
+            entry.dwSize = sizeof(entry);
+            for (BOOL b = Process32First(snapshot.get(), &entry); b;
+                 b = Process32Next(snapshot.get(), &entry))
+                if (entry.th32ParentProcessID == Pid()) children.push_back(entry.th32ProcessID);
+        }
+        End();
         for (DWORD dwChild : children) {
-            const HANDLE hChild = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, dwChild);
-            if (hChild && TerminateProcess(hChild, 1)) WaitForSingleObject(hChild, INFINITE);
-            if (hChild) CloseHandle(hChild);
+            const UniqueHandle child(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, dwChild));
+            if (child && TerminateProcess(child.get(), 1))
+                WaitForSingleObject(child.get(), INFINITE);
         }
         return children.size();
     }
 
 private:
-    PROCESS_INFORMATION m_info = {};
     std::string m_outFile;
 };
 
@@ -198,9 +179,10 @@ protected:
                           << record.message;
         };
         for (const AuditRecord& record : audit) {
-            const std::vector<std::string> copied = Inserts(0x40000097, record.message);
-            const std::vector<std::string> failed = Inserts(0xC00002C2, record.message);
-            const std::vector<std::string> present = Inserts(0x4000008C, record.message);
+            const std::vector<std::string> copied = Inserts(MSG_FILE_COPIED, record.message);
+            const std::vector<std::string> failed = Inserts(MSG_FILE_COPY_FAILED, record.message);
+            const std::vector<std::string> present =
+                Inserts(MSG_FILE_ALREADY_PRESENT, record.message);
             if (record.result == "S" && !copied.empty()) {
                 reported.insert(copied[0]);
                 const auto source = sources.find(copied[0]);
@@ -265,7 +247,7 @@ protected:
         std::istringstream in(output);
         for (std::string line; std::getline(in, line);) {
             if (!line.empty() && line.back() == '\r') line.pop_back();
-            if (!Inserts(0xC00002C2, line).empty() && !audited.count(line))
+            if (!Inserts(MSG_FILE_COPY_FAILED, line).empty() && !audited.count(line))
                 records.push_back({"F", "", commandLine, line});
         }
         return records;
@@ -374,12 +356,12 @@ TEST_F(FaultTest, LogHeldOpenWithoutSharing)
     Tally tally;
     const Contents sources = WriteLogs(SAVE_DIR, ".log", 6);
     const std::string held = std::next(sources.begin(), 2)->first;
-    const HANDLE hHeld = CreateFileA(held.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                     OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, hHeld);
+    UniqueFileHandle heldOpen(CreateFileA(held.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                          OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(heldOpen);
     ++tally.nFaults;
     const RunResult during = Run("trovesave", "-D M:\\archive");
-    CloseHandle(hHeld);
+    heldOpen.reset();
     Judge("log held open", during.exitCode, during.audit, sources, tally);
     printf("log held open: exit code %lu, audit %s\n", during.exitCode,
            during.AuditLetters().c_str());
@@ -432,7 +414,7 @@ TEST_F(FaultTest, TwoBackupsAtOnce)
             i, results[i].first, Count(audit, "S"), Count(audit, "F"), Count(audit, "C"),
             nUnrecorded);
         for (const AuditRecord& record : audit)
-            if (record.result == "F" && Inserts(0xC00002C2, record.message).empty())
+            if (record.result == "F" && Inserts(MSG_FILE_COPY_FAILED, record.message).empty())
                 printf("  ended: %s\n", record.message.c_str());
     }
     EXPECT_TRUE(TemporaryFiles().empty());
@@ -466,14 +448,14 @@ TEST_F(FaultTest, TwoRestoresAtOnce)
     int nRefused = 0;
     for (int i = 0; i < 2; ++i) {
         const auto audit = AuditOf("troveload.exe " + args[i]);
-        const bool bRefused = audit.size() == 2 && audit[1].message == Text(0xC000026D);
+        const bool bRefused = audit.size() == 2 && audit[1].message == Text(MSG_ALREADY_RUNNING);
         printf("restore %d of two at once: exit code %lu, %s\n", i, results[i].first,
                bRefused ? "refused: another restore runs"
                         : (std::to_string(Count(audit, "S")) + " restored").c_str());
         Judge("restore " + std::to_string(i) + " of two", results[i].first, audit, sources, tally);
         nRefused += bRefused;
         EXPECT_EQ(bRefused ? 255u : 0u, results[i].first);
-        EXPECT_EQ(bRefused, results[i].second.find(Text(0xC000026D)) != std::string::npos)
+        EXPECT_EQ(bRefused, results[i].second.find(Text(MSG_ALREADY_RUNNING)) != std::string::npos)
             << results[i].second;
     }
     EXPECT_EQ(1, nRefused) << "the two restores did not overlap";
@@ -549,8 +531,10 @@ TEST_F(FaultTest, IniRewriteKilledHalfWay)
     std::ofstream(ini, std::ios::binary) << content;
     for (int nRound = 0; nRound < 12; ++nRound) {
         const std::string ready = ini + ".ready" + std::to_string(nRound);
-        testing_support::ChildProcess writer("holder.exe",
-                                             "rewrite \"" + ini + "\" 60000 \"" + ready + "\"", ready);
+        testing_support::ChildProcess writer(
+            testing_support::ChildProcess::TestProgram("holder.exe") + " rewrite \"" + ini +
+            "\" 60000 \"" + ready + "\"");
+        writer.WaitUntilReady(ready);
         Sleep(5 + 11 * nRound);
         writer.End();
         ++tally.nFaults;

@@ -9,6 +9,8 @@
 #include <filesystem>
 
 #include "InstalledProduct.h"
+#include "UniqueHandle.h"
+#include "zoratmsg.h"
 
 using namespace e2e;
 using testing::PrintToString;
@@ -77,7 +79,7 @@ protected:
     {
         return WriteLog(ARCHIVE_DIR, Dated(name), size);
     }
-    static std::string Started() { return Text(0x40000002, {PROGRAM}); }
+    static std::string Started() { return Text(MSG_PROGRAM_START, {PROGRAM}); }
     static std::string Final(DWORD dwId, const std::string& args)
     {
         return Text(dwId, {PROGRAM + (" " + args)});
@@ -85,7 +87,7 @@ protected:
     static std::string Failed(const std::string& source, const std::string& target,
                               const std::string& why)
     {
-        return Text(0xC00002C2, {source, target, why});
+        return Text(MSG_FILE_COPY_FAILED, {source, target, why});
     }
     // The copy command of list file n, as the tool receives it.
     static std::string CopyCall(const RunResult& run, int nList)
@@ -115,36 +117,88 @@ TEST_F(TroveloadTest, SelectsRestoresAndReportsEachFile)
     const char *g2 = "h_a_X_{1}_01_002.cln", *g3 = "h_a_X_{1}_01_003.cln",
                *other = "h_b_X_{1}_01_002.cln", *split = "hA_app__{1}.cln";
     const RestoreCase cases[] = {
-        {"yesterday's logs by default", {{a, 'S'}, {"hA_app_X_{2}.cln", '.'},
-         {"hB_db_X_{1}_01_002.cln", 'S'}, {"hA_app_X_{1}001.cln", '.'}, {"hA_app_X_{0}.cln", '.'}},
-         "", "", 0, 0x4000008D},
-        {"the last generation", {{g2, '.'}, {g3, 'S'}, {other, 'S'}}, "", "", 0, 0x4000008D},
-        {"every generation", {{g2, 'S'}, {g3, 'S'}, {other, 'S'}}, " -G ALL", "", 0, 0x4000008D},
-        {"a numbered name is a later generation", {{"h_a_X_{1}.cln", '.'},
-         {"h_a_X_{1}_001.cln", 'S'}}, "", "", 0, 0x4000008D},
-        {"CSV logs, every generation", {{"h_a_X_{1}001.cln", 'S'}, {"h_a_X_{1}001_001.cln", 'S'},
-         {"h_a_X_{1}.cln", '.'}}, " -L CSV", "", 0, 0x4000008D},
-        {"one date", {{"h_a_X_{4}.cln", '.'}, {"h_a_X_{3}.cln", 'S'}, {"h_a_X_{1}.cln", '.'}},
-         " -B {3}", "", 0, 0x4000008D},
-        {"a range with both ends", {{"h_a_X_{6}.cln", '.'}, {"h_a_X_{5}.cln", 'S'},
-         {"h_a_X_{4}.cln", 'S'}, {"h_a_X_{3}.cln", 'S'}, {"h_a_X_{2}.cln", '.'}},
-         " -F 5 -T 3", "", 0, 0x4000008D},
-        {"host and second name", {{a, 'S'}, {"hA_web_X_{1}.cln", '.'}, {b, '.'}}, " -H hA -A app",
-         "", 0, 0x4000008D},
-        {"nothing of yesterday", {{"h_a_X_{2}.cln", '.'}, {"h_a_X_{1}001.cln", '.'}}, "", "", 2,
-         0x40000090},
-        {"nothing in the range", {{"h_a_X_{6}.cln", '.'}, {"h_a_X_{2}.cln", '.'}}, " -F 5 -T 3",
-         "", 2, 0x40000090},
-        {"all present", {{a, 'C'}, {b, 'C'}}, "", "", 0, 0x4000008D},
-        {"one present", {{a, 'S'}, {b, 'C'}}, "", "", 0, 0x4000008D},
-        {"a name that does not split", {{split, 'N'}, {a, 'S'}}, "", "", 1, 0x4000008E},
-        {"only a name that does not split", {{split, 'N'}}, "", "", 255, 0x4000008F},
-        {"present and not split", {{split, 'N'}, {b, 'C'}}, "", "", 255, 0x4000008F},
-        {"device error", {{a, 'D'}, {b, 'D'}, {c, 'D'}}, "", "arkcp.fail=arena", 255, 0x4000008F},
-        {"copy ends after one", {{a, 'E'}, {b, 'E'}, {c, 'S'}}, "", "arkcp.after=1", 255,
-         0x4000008E},
-        {"the tool crashes", {{a, 'X'}, {b, 'X'}}, "", "arkcp.fail=crash", 255, 0x4000008F},
-        {"one file lost", {{a, 'S'}, {b, 'V'}, {c, 'S'}}, "", "arkcp.skip=2", 255, 0x4000008E},
+        {"yesterday's logs by default",
+         {{a, 'S'},
+          {"hA_app_X_{2}.cln", '.'},
+          {"hB_db_X_{1}_01_002.cln", 'S'},
+          {"hA_app_X_{1}001.cln", '.'},
+          {"hA_app_X_{0}.cln", '.'}},
+         "",
+         "",
+         0,
+         MSG_RUN_SUCCEEDED},
+        {"the last generation", {{g2, '.'}, {g3, 'S'}, {other, 'S'}}, "", "", 0, MSG_RUN_SUCCEEDED},
+        {"every generation",
+         {{g2, 'S'}, {g3, 'S'}, {other, 'S'}},
+         " -G ALL",
+         "",
+         0,
+         MSG_RUN_SUCCEEDED},
+        {"a numbered name is a later generation",
+         {{"h_a_X_{1}.cln", '.'}, {"h_a_X_{1}_001.cln", 'S'}},
+         "",
+         "",
+         0,
+         MSG_RUN_SUCCEEDED},
+        {"CSV logs, every generation",
+         {{"h_a_X_{1}001.cln", 'S'}, {"h_a_X_{1}001_001.cln", 'S'}, {"h_a_X_{1}.cln", '.'}},
+         " -L CSV",
+         "",
+         0,
+         MSG_RUN_SUCCEEDED},
+        {"one date",
+         {{"h_a_X_{4}.cln", '.'}, {"h_a_X_{3}.cln", 'S'}, {"h_a_X_{1}.cln", '.'}},
+         " -B {3}",
+         "",
+         0,
+         MSG_RUN_SUCCEEDED},
+        {"a range with both ends",
+         {{"h_a_X_{6}.cln", '.'},
+          {"h_a_X_{5}.cln", 'S'},
+          {"h_a_X_{4}.cln", 'S'},
+          {"h_a_X_{3}.cln", 'S'},
+          {"h_a_X_{2}.cln", '.'}},
+         " -F 5 -T 3",
+         "",
+         0,
+         MSG_RUN_SUCCEEDED},
+        {"host and second name",
+         {{a, 'S'}, {"hA_web_X_{1}.cln", '.'}, {b, '.'}},
+         " -H hA -A app",
+         "",
+         0,
+         MSG_RUN_SUCCEEDED},
+        {"nothing of yesterday",
+         {{"h_a_X_{2}.cln", '.'}, {"h_a_X_{1}001.cln", '.'}},
+         "",
+         "",
+         2,
+         MSG_RUN_NOTHING_SELECTED},
+        {"nothing in the range",
+         {{"h_a_X_{6}.cln", '.'}, {"h_a_X_{2}.cln", '.'}},
+         " -F 5 -T 3",
+         "",
+         2,
+         MSG_RUN_NOTHING_SELECTED},
+        {"all present", {{a, 'C'}, {b, 'C'}}, "", "", 0, MSG_RUN_SUCCEEDED},
+        {"one present", {{a, 'S'}, {b, 'C'}}, "", "", 0, MSG_RUN_SUCCEEDED},
+        {"a name that does not split", {{split, 'N'}, {a, 'S'}}, "", "", 1, MSG_RUN_PARTIAL},
+        {"only a name that does not split", {{split, 'N'}}, "", "", 255, MSG_RUN_FAILED},
+        {"present and not split", {{split, 'N'}, {b, 'C'}}, "", "", 255, MSG_RUN_FAILED},
+        {"device error",
+         {{a, 'D'}, {b, 'D'}, {c, 'D'}},
+         "",
+         "arkcp.fail=arena",
+         255,
+         MSG_RUN_FAILED},
+        {"copy ends after one",
+         {{a, 'E'}, {b, 'E'}, {c, 'S'}},
+         "",
+         "arkcp.after=1",
+         255,
+         MSG_RUN_PARTIAL},
+        {"the tool crashes", {{a, 'X'}, {b, 'X'}}, "", "arkcp.fail=crash", 255, MSG_RUN_FAILED},
+        {"one file lost", {{a, 'S'}, {b, 'V'}, {c, 'S'}}, "", "arkcp.skip=2", 255, MSG_RUN_PARTIAL},
     };
     for (const RestoreCase& rc : cases) {
         SCOPED_TRACE(rc.pszWhat);
@@ -163,9 +217,10 @@ TEST_F(TroveloadTest, SelectsRestoresAndReportsEachFile)
         const std::string args = ARGS + Dated(rc.pszOptions);
         const RunResult run = Load(args);
 
-        const std::string crash = Text(
-            0xC000033F, {CopyCall(run, 0) + " 2> " + TMP_DIR + "\\trovers_arkcp_" +
-                             std::to_string(run.processId) + ".tmp", "-1073741819"});
+        const std::string crash =
+            Text(MSG_COMMAND_FAILED, {CopyCall(run, 0) + " 2> " + TMP_DIR + "\\trovers_arkcp_" +
+                                          std::to_string(run.processId) + ".tmp",
+                                      "-1073741819"});
         Lines out = {Started()}, audit = {"B " + Started()}, failed, records, calls;
         for (const auto& [path, fate] : files) {
             if (fate == '.') continue;
@@ -174,20 +229,22 @@ TEST_F(TroveloadTest, SelectsRestoresAndReportsEachFile)
             const std::string target =
                 fate == 'N' ? "" : Target(path, strstr(rc.pszOptions, "CSV") ? ".csv" : ".log");
             if (fate == 'C') {
-                out.push_back(Text(0x4000008C, {target}));
+                out.push_back(Text(MSG_FILE_ALREADY_PRESENT, {target}));
                 audit.push_back("C " + out.back());
                 continue;
             }
             if (fate != 'N') calls.push_back("  " + source + "\t" + target);
             if (fate == 'S') {
-                records.push_back("S " + Text(0x40000097, {source, target}));
+                records.push_back("S " + Text(MSG_FILE_COPIED, {source, target}));
                 restored[NameOf(target)] = ReadWholeFile(source);
                 continue;
             }
             const std::map<char, std::string> why = {
-                {'N', Text(0xC00003DE, {PROGRAM, "Invalid FileName Format", NameOf(path)})},
-                {'D', DEVICE_ERROR_TEXT}, {'E', "ARK0050E request failed"}, {'X', crash},
-                {'V', Text(0xC00003DE, {PROGRAM, "Copy Not Verified", target})}};
+                {'N', Text(MSG_ERROR_DETAILS, {PROGRAM, "Invalid FileName Format", NameOf(path)})},
+                {'D', DEVICE_ERROR_TEXT},
+                {'E', "ARK0050E request failed"},
+                {'X', crash},
+                {'V', Text(MSG_ERROR_DETAILS, {PROGRAM, "Copy Not Verified", target})}};
             failed.push_back(Failed(source, target, why.at(fate)));
             records.push_back("F " + failed.back());
         }
@@ -236,7 +293,7 @@ TEST_F(TroveloadTest, MoreThan2048FilesTakeTwoListFiles)
     EXPECT_EQ("B" + std::string(2049, 'F'), run.AuditLetters());
     EXPECT_EQ("F " + Failed(last, Target(last), "ARK0100E tape full"), run.AuditLines().back());
     ASSERT_EQ(2051u, run.out.size());
-    EXPECT_EQ(Final(0x4000008F, ARGS), run.out.back());
+    EXPECT_EQ(Final(MSG_RUN_FAILED, ARGS), run.out.back());
     EXPECT_EQ((Contents{{NameOf(Target(last)), ReadWholeFile(last)}}), ContentsOf(RESTORE_DIR));
 }
 
@@ -247,30 +304,30 @@ TEST_F(TroveloadTest, FaultsBeforeSelectionEndTheRun)
 {
     struct FatalCase { const char* pszWhat; bool bLockHeld; std::string args, text; };
     const FatalCase cases[] = {
-        {"another restore runs", true, ARGS, Text(0xC000026D)},
+        {"another restore runs", true, ARGS, Text(MSG_ALREADY_RUNNING)},
         // Checked before the lock is taken: held, it makes no difference.
         {"restore directory is the save directory", true, "-D M:\\archive -R c:\\zoratlogs\\SAVE",
-         Text(0xC000025F, {"-D", "c:\\zoratlogs\\SAVE"})},
+         Text(MSG_OPTION_VALUE_INVALID, {"-D", "c:\\zoratlogs\\SAVE"})},
         {"restore directory is the normalized-log directory", false,
          "-D M:\\archive -R C:\\ZoratLogs\\Normalize",
-         Text(0xC000025F, {"-D", "C:\\ZoratLogs\\Normalize"})},
-        {"no restore directory", false, "-D M:\\archive", Text(0xC000025E, {"-R"})},
+         Text(MSG_OPTION_VALUE_INVALID, {"-D", "C:\\ZoratLogs\\Normalize"})},
+        {"no restore directory", false, "-D M:\\archive", Text(MSG_OPTION_ERROR, {"-R"})},
     };
     for (const FatalCase& c : cases) {
         SCOPED_TRACE(c.pszWhat);
         Fresh();
         Archive("hA_app_X_{1}.cln");
-        const HANDLE hLock = c.bLockHeld ? CreateMutexA(nullptr, TRUE, "troveload") : nullptr;
-        ASSERT_TRUE(!c.bLockHeld || hLock);
+        UniqueHandle lock(c.bLockHeld ? CreateMutexA(nullptr, TRUE, "troveload") : nullptr);
+        ASSERT_TRUE(!c.bLockHeld || lock);
         const RunResult run = Load(c.args);
-        if (hLock) ReleaseMutex(hLock), CloseHandle(hLock);
+        if (lock) ReleaseMutex(lock.get());
+        lock.reset();
         // Nobody holds it now: the program left none behind.
-        const HANDLE hLeft = OpenMutexA(SYNCHRONIZE, FALSE, "troveload");
-        EXPECT_EQ(nullptr, hLeft);
-        if (hLeft) CloseHandle(hLeft);
+        const UniqueHandle left(OpenMutexA(SYNCHRONIZE, FALSE, "troveload"));
+        EXPECT_FALSE(left);
 
         EXPECT_EQ(255u, run.exitCode);
-        EXPECT_EQ((Lines{Started(), Final(0x4000008F, c.args)}), run.out);
+        EXPECT_EQ((Lines{Started(), Final(MSG_RUN_FAILED, c.args)}), run.out);
         EXPECT_EQ(Lines{c.text}, run.err);
         EXPECT_EQ((Lines{"B " + Started(), "F " + c.text}), run.AuditLines());
         EXPECT_TRUE(run.calls.empty());

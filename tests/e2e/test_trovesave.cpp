@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "InstalledProduct.h"
+#include "zoratmsg.h"
 
 using namespace e2e;
 
@@ -49,19 +50,19 @@ protected:
     {
         return Text(dwMessageId, {CommandText(args)});
     }
-    static std::string Started() { return Text(0x40000002, {PROGRAM}); }
+    static std::string Started() { return Text(MSG_PROGRAM_START, {PROGRAM}); }
     static std::string Copied(const std::string& source, const std::string& target)
     {
-        return Text(0x40000097, {source, target});
+        return Text(MSG_FILE_COPIED, {source, target});
     }
     static std::string Failed(const std::string& source, const std::string& target,
                               const std::string& message)
     {
-        return Text(0xC00002C2, {source, target, message});
+        return Text(MSG_FILE_COPY_FAILED, {source, target, message});
     }
     static std::string AlreadyThere(const std::string& source)
     {
-        return Text(0x4000008C, {source});
+        return Text(MSG_FILE_ALREADY_PRESENT, {source});
     }
 
     // The tool calls as "<tool>: <command>", each followed by its list lines.
@@ -159,8 +160,8 @@ TEST_F(TrovesaveTest, SelectsByDateHostAndKindAndCopiesWhatItSelects)
         EXPECT_TRUE(run.err.empty()) << Joined(run.err);
         if (c.selected.empty()) {
             EXPECT_EQ(2u, run.exitCode);
-            EXPECT_EQ((Lines{Started(), Final(0x40000090, args)}), run.out);
-            EXPECT_EQ((Lines{"B " + Started(), "S " + Final(0x40000090, args)}),
+            EXPECT_EQ((Lines{Started(), Final(MSG_RUN_NOTHING_SELECTED, args)}), run.out);
+            EXPECT_EQ((Lines{"B " + Started(), "S " + Final(MSG_RUN_NOTHING_SELECTED, args)}),
                       run.AuditLines());
             EXPECT_TRUE(run.calls.empty()) << Joined(Calls(run));
             EXPECT_TRUE(run.archive.empty());
@@ -176,7 +177,7 @@ TEST_F(TrovesaveTest, SelectsByDateHostAndKindAndCopiesWhatItSelects)
             archive[name] = 50 + 10 * i;
         }
         EXPECT_EQ(0u, run.exitCode);
-        EXPECT_EQ((Lines{Started(), Final(0x4000008D, args)}), run.out);
+        EXPECT_EQ((Lines{Started(), Final(MSG_RUN_SUCCEEDED, args)}), run.out);
         EXPECT_EQ(audit, run.AuditLines());
         EXPECT_EQ(calls, Calls(run));
         EXPECT_EQ(archive, run.archive);
@@ -194,8 +195,7 @@ TEST_F(TrovesaveTest, SecondRunFindsTheLogsArchivedWithOneListing)
 
     const RunResult second = Save(args);
     EXPECT_EQ(0u, second.exitCode);
-    EXPECT_EQ((Lines{Started(), AlreadyThere(a), AlreadyThere(b),
-                                        Final(0x4000008D, args)}),
+    EXPECT_EQ((Lines{Started(), AlreadyThere(a), AlreadyThere(b), Final(MSG_RUN_SUCCEEDED, args)}),
               second.out);
     EXPECT_EQ((Lines{"B " + Started(), "C " + AlreadyThere(a),
                                         "C " + AlreadyThere(b)}),
@@ -247,7 +247,7 @@ TEST_F(TrovesaveTest, NumberedNamesAgainstTheListedSizes)
         out.push_back(AlreadyThere(source));
         audit.push_back("C " + AlreadyThere(source));
     }
-    out.push_back(Final(0x4000008D, "-D M:\\archive"));
+    out.push_back(Final(MSG_RUN_SUCCEEDED, "-D M:\\archive"));
     audit.insert(audit.end(), copied.begin(), copied.end());
     EXPECT_EQ(out, run.out);
     EXPECT_EQ(audit, run.AuditLines());
@@ -272,9 +272,10 @@ TEST_F(TrovesaveTest, NoNumberLeftFailsThatLogOnly)
     const RunResult run = Save(args);
 
     const std::string otherTarget = Archived(Dated("hostB_app_X_{1}.cln"));
-    const std::string failed = Failed(full, Archived(base + "_999.cln"), Text(0xC00002A9, {full}));
+    const std::string failed =
+        Failed(full, Archived(base + "_999.cln"), Text(MSG_NO_FREE_ARCHIVE_NAME, {full}));
     EXPECT_EQ(1u, run.exitCode);
-    EXPECT_EQ((Lines{Started(), failed, Final(0x4000008E, args)}), run.out);
+    EXPECT_EQ((Lines{Started(), failed, Final(MSG_RUN_PARTIAL, args)}), run.out);
     EXPECT_EQ((Lines{"B " + Started(), "F " + failed,
                                         "S " + Copied(other, otherTarget)}),
               run.AuditLines());
@@ -295,16 +296,18 @@ TEST_F(TrovesaveTest, UnusableListingEndsTheRun)
     const ListingCase cases[] = {
         {"arkls.listing=omit:hostA_app_X_{1}.cln", 998,
          [](const RunResult& run, const std::string& source) {
-             return Text(0xC00003DE, {PROGRAM, "File Not Found", ListingCapture(run), source});
+             return Text(MSG_ERROR_DETAILS,
+                         {PROGRAM, "File Not Found", ListingCapture(run), source});
          }},
         {"arkls.listing=empty", 942,
          [](const RunResult& run, const std::string&) {
-             return Text(0xC00003DE, {PROGRAM, "Invalid File Format", ListingCapture(run), ""});
+             return Text(MSG_ERROR_DETAILS,
+                         {PROGRAM, "Invalid File Format", ListingCapture(run), ""});
          }},
         {"arkls.listing=notab", 955,
          [](const RunResult& run, const std::string&) {
-             return Text(0xC00003DE, {PROGRAM, "Invalid File Format", ListingCapture(run),
-                                      "ARK0301W entry damaged"});
+             return Text(MSG_ERROR_DETAILS, {PROGRAM, "Invalid File Format", ListingCapture(run),
+                                             "ARK0301W entry damaged"});
          }},
         {"arkls.fail=error\narkls.message=ARK0200E no medium", 0,
          [](const RunResult&, const std::string&) { return std::string("ARK0200E no medium"); }},
@@ -321,7 +324,7 @@ TEST_F(TrovesaveTest, UnusableListingEndsTheRun)
 
         const std::string text = c.text(run, source);
         EXPECT_EQ(255u, run.exitCode);
-        EXPECT_EQ((Lines{Started(), Final(0x4000008F, args)}), run.out);
+        EXPECT_EQ((Lines{Started(), Final(MSG_RUN_FAILED, args)}), run.out);
         EXPECT_EQ(Lines{text}, run.err);
         EXPECT_EQ((Lines{"B " + Started(), "F " + text}), run.AuditLines());
         EXPECT_EQ(Lines{ListingCall()}, Calls(run));
@@ -345,10 +348,10 @@ TEST_F(TrovesaveTest, FailedCopiesAreReportedPerLog)
         DWORD dwFinal;
     };
     const CopyCase cases[] = {
-        {"arkcp.fail=arena", "---", DEVICE, 0x4000008F},
-        {"arkcp.after=1", "+--", TOOL_LINE, 0x4000008E},
-        {"arkcp.fail=crash", "---", CRASH, 0x4000008F},
-        {"arkcp.skip=2", "+-+", NOT_VERIFIED, 0x4000008E},
+        {"arkcp.fail=arena", "---", DEVICE, MSG_RUN_FAILED},
+        {"arkcp.after=1", "+--", TOOL_LINE, MSG_RUN_PARTIAL},
+        {"arkcp.fail=crash", "---", CRASH, MSG_RUN_FAILED},
+        {"arkcp.skip=2", "+-+", NOT_VERIFIED, MSG_RUN_PARTIAL},
     };
     for (const CopyCase& c : cases) {
         SCOPED_TRACE(c.pszControl);
@@ -379,10 +382,10 @@ TEST_F(TrovesaveTest, FailedCopiesAreReportedPerLog)
                 c.why == DEVICE      ? std::string(DEVICE_ERROR_TEXT)
                 : c.why == TOOL_LINE ? std::string("ARK0050E request failed")
                 : c.why == CRASH
-                    ? Text(0xC000033F, {std::string(ARKCP) + " -a -m \"" + ListFile(run, 0) +
-                                            "\" 2> " + captured,
-                                        "-1073741819"})
-                    : Text(0xC00003DE, {PROGRAM, "Copy Not Verified", targets[i]});
+                    ? Text(MSG_COMMAND_FAILED, {std::string(ARKCP) + " -a -m \"" +
+                                                    ListFile(run, 0) + "\" 2> " + captured,
+                                                "-1073741819"})
+                    : Text(MSG_ERROR_DETAILS, {PROGRAM, "Copy Not Verified", targets[i]});
             out.push_back(Failed(sources[i], targets[i], why));
             audit.push_back("F " + out.back());
         }
@@ -424,7 +427,7 @@ TEST_F(TrovesaveTest, MoreThan2048LogsTakeTwoListFiles)
     EXPECT_EQ("F " + Failed(sources[2048], lastTarget, "ARK0100E tape full"),
               run.AuditLines().back());
     ASSERT_EQ(2051u, run.out.size());
-    EXPECT_EQ(Final(0x4000008F, args), run.out.back());
+    EXPECT_EQ(Final(MSG_RUN_FAILED, args), run.out.back());
     EXPECT_EQ(1u, run.archive.size());
     EXPECT_EQ(1u, run.archive.count(lastTarget.substr(lastTarget.rfind('\\') + 1)));
 }
@@ -435,7 +438,7 @@ TEST_F(TrovesaveTest, NameThatDoesNotSplitFailsWithoutPaths)
     const std::string goodTarget = Archived(Dated("hostA_app_X_{1}.cln"));
     const std::string bad = Dated("hostA_app__{1}.log");
     const std::string failed =
-        Failed("", "", Text(0xC00003DE, {PROGRAM, "Invalid FileName Format", bad}));
+        Failed("", "", Text(MSG_ERROR_DETAILS, {PROGRAM, "Invalid FileName Format", bad}));
     const std::string args = "-D M:\\archive";
     for (bool bWithGood : {true, false}) {
         SCOPED_TRACE(bWithGood ? "with a good one" : "alone");
@@ -445,9 +448,9 @@ TEST_F(TrovesaveTest, NameThatDoesNotSplitFailsWithoutPaths)
         const RunResult run = Save(args);
 
         EXPECT_EQ(bWithGood ? 1u : 255u, run.exitCode);
-        EXPECT_EQ((Lines{Started(), failed,
-                                            Final(bWithGood ? 0x4000008E : 0x4000008F, args)}),
-                  run.out);
+        EXPECT_EQ(
+            (Lines{Started(), failed, Final(bWithGood ? MSG_RUN_PARTIAL : MSG_RUN_FAILED, args)}),
+            run.out);
         Lines audit = {"B " + Started()};
         if (bWithGood) audit.push_back("S " + Copied(source, goodTarget));
         audit.push_back("F " + failed);
@@ -461,18 +464,19 @@ TEST_F(TrovesaveTest, LogLockedElsewhereFailsThatLogOnly)
     const std::string locked = WriteLog(SAVE_DIR, Dated("hostA_app_X_{1}.log"), 10);
     const std::string free = WriteLog(SAVE_DIR, Dated("hostB_app_X_{1}.log"), 10);
     const std::string ready = std::string(INSTALL_DIR) + "\\holder.ready";
-    testing_support::ChildProcess holder(
-        "holder.exe", Dated("sem hostAapp{1}savelog 60000 \"") + ready + "\"", ready);
+    testing_support::ChildProcess holder(testing_support::ChildProcess::TestProgram("holder.exe") +
+                                         Dated(" sem hostAapp{1}savelog 60000 \"") + ready + "\"");
+    holder.WaitUntilReady(ready);
     DeleteFileA(ready.c_str());
     const std::string args = "-D M:\\archive";
     const RunResult run = Save(args);
     holder.End();
 
-    const std::string failed = Failed(locked, Archived(Dated("hostA_app_X_{1}.cln")),
-                                      Text(0xC000026C, {locked}));
+    const std::string failed =
+        Failed(locked, Archived(Dated("hostA_app_X_{1}.cln")), Text(MSG_LOG_FILE_LOCKED, {locked}));
     const std::string freeTarget = Archived(Dated("hostB_app_X_{1}.cln"));
     EXPECT_EQ(1u, run.exitCode);
-    EXPECT_EQ((Lines{Started(), failed, Final(0x4000008E, args)}), run.out);
+    EXPECT_EQ((Lines{Started(), failed, Final(MSG_RUN_PARTIAL, args)}), run.out);
     EXPECT_EQ((Lines{"B " + Started(), "F " + failed,
                                         "S " + Copied(free, freeTarget)}),
               run.AuditLines());
@@ -498,14 +502,13 @@ TEST_F(TrovesaveTest, FaultsBeforeSelectionEndTheRun)
         std::string text;
     };
     const FatalCase cases[] = {
-        {"unknown option", [] {}, "-D M:\\archive -X 1", Text(0xC000025E, {"-X"})},
+        {"unknown option", [] {}, "-D M:\\archive -X 1", Text(MSG_OPTION_ERROR, {"-X"})},
         {"archive directory is the save directory", [] {}, "-D c:\\zoratlogs\\SAVE",
-         Text(0xC000025F, {"-D", "c:\\zoratlogs\\SAVE"})},
+         Text(MSG_OPTION_VALUE_INVALID, {"-D", "c:\\zoratlogs\\SAVE"})},
         {"not a manager server", [] { SetServerType(7); }, "-D M:\\archive",
-         Text(0xC000025A, {PROGRAM})},
-        {"CSV logs without their directory",
-         [] { WriteText(AGENT_CONFIG, "[Directory]\r\n"); }, "-D M:\\archive -L CSV",
-         Text(0xC0000303)},
+         Text(MSG_WRONG_SERVER_TYPE, {PROGRAM})},
+        {"CSV logs without their directory", [] { WriteText(AGENT_CONFIG, "[Directory]\r\n"); },
+         "-D M:\\archive -L CSV", Text(MSG_DIRECTORY_SETTING_MISSING)},
     };
     for (const FatalCase& c : cases) {
         SCOPED_TRACE(c.pszWhat);
@@ -516,7 +519,7 @@ TEST_F(TrovesaveTest, FaultsBeforeSelectionEndTheRun)
         const RunResult run = Save(c.pszArgs);
 
         EXPECT_EQ(255u, run.exitCode);
-        EXPECT_EQ((Lines{Started(), Final(0x4000008F, c.pszArgs)}), run.out);
+        EXPECT_EQ((Lines{Started(), Final(MSG_RUN_FAILED, c.pszArgs)}), run.out);
         EXPECT_EQ(Lines{c.text}, run.err);
         EXPECT_EQ((Lines{"B " + Started(), "F " + c.text}), run.AuditLines());
         EXPECT_TRUE(run.calls.empty()) << Joined(Calls(run));

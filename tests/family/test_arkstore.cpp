@@ -7,6 +7,7 @@
 #include "ArkstoreInstall.h"
 #include "CCmdExecEx.h"
 #include "ProductTest.h"
+#include "UniqueHandle.h"
 
 using namespace testing_support;
 
@@ -92,12 +93,15 @@ TEST_F(ArkstoreTest, ListsRegularFilesWithSixtyFourBitSizes)
     Write(dst.Path() + "\\a.txt", "abc");
     CreateDirectoryA((dst.Path() + "\\sub").c_str(), nullptr);
     // Past 4 GiB without writing it: the file is sparse.
-    const HANDLE hBig = CreateFileA((dst.Path() + "\\big.dat").c_str(), GENERIC_WRITE, 0, nullptr,
-                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    LARGE_INTEGER size;
-    size.QuadPart = 0x100000005LL;
-    ASSERT_TRUE(SetFilePointerEx(hBig, size, nullptr, FILE_BEGIN) && SetEndOfFile(hBig));
-    CloseHandle(hBig);
+    {
+        const UniqueFileHandle big(CreateFileA((dst.Path() + "\\big.dat").c_str(), GENERIC_WRITE, 0,
+                                               nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                                               nullptr));
+        LARGE_INTEGER size;
+        size.QuadPart = 0x100000005LL;
+        ASSERT_TRUE(SetFilePointerEx(big.get(), size, nullptr, FILE_BEGIN) &&
+                    SetEndOfFile(big.get()));
+    }
 
     std::string output;
     EXPECT_EQ(0u, Run("arkls", "-f -s \"" + dst.Path() + "\"", output));

@@ -16,6 +16,8 @@
 #include <cstring>
 #include <string>
 
+#include "UniqueHandle.h"
+
 namespace {
 
 void Write(DWORD dwStdHandle, const std::string& text)
@@ -46,8 +48,7 @@ void Spawn(const std::string& arguments)
     if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                         &startInfo, &procInfo))
         ExitProcess(90);
-    CloseHandle(procInfo.hThread);
-    CloseHandle(procInfo.hProcess);
+    const UniqueProcess started(procInfo);
 }
 
 bool Starts(const char* pszWord, const char* pszPrefix, const char** ppszRest)
@@ -81,8 +82,8 @@ int main(int argc, char** argv)
         } else if (Starts(argv[i], "sleep:", &pszValue)) {
             Sleep(strtoul(pszValue, nullptr, 10));
         } else if (strcmp(argv[i], "close") == 0) {
-            CloseHandle(GetStdHandle(STD_OUTPUT_HANDLE));
-            CloseHandle(GetStdHandle(STD_ERROR_HANDLE));
+            const UniqueHandle out(GetStdHandle(STD_OUTPUT_HANDLE));
+            const UniqueHandle err(GetStdHandle(STD_ERROR_HANDLE));
         } else if (Starts(argv[i], "exit:", &pszValue)) {
             ExitProcess(strtoul(pszValue, nullptr, 0));
         }

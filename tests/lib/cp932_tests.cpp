@@ -8,6 +8,8 @@
 #include "CConvertData.h"
 #include "CReportException.h"
 #include "TestSupport.h"
+#include "UniqueHandle.h"
+#include "zoratmsg.h"
 
 using namespace testing_support;
 
@@ -53,7 +55,7 @@ TEST_F(CBaseCp932Test, JapaneseSystemTextPassedBackArrivesIntact)
     CBase base;
     const std::string systemText = base.GetSystemErrorText(ERROR_FILE_NOT_FOUND);
     const std::string formatted =
-        base.ErrorTrace("..\\..\\src\\CFileOperation", 3, 0xC00002C7, "C:\\\x83\x5C.log",
+        base.ErrorTrace("..\\..\\src\\CFileOperation", 3, MSG_FILE_OPEN_FAILED, "C:\\\x83\x5C.log",
                         base.GetSystemErrorText(ERROR_FILE_NOT_FOUND));
     EXPECT_EQ("Error occured! Error ID=c00002c7. Source file name=CFileOperation (Line number=3). "
               "Additional information=(C:\\\x83\x5C.log," + systemText +
@@ -101,7 +103,7 @@ TEST_F(CBaseCp932Test, LongNamesSplitOnlyAtRealBackslashes)
     const std::string dir = std::string(szWork) + "\\\x83\x5C";
     ASSERT_TRUE(CreateDirectoryA(dir.c_str(), nullptr));
     const std::string file = dir + "\\\x95\x5C.log";  // another 0x5C second byte
-    CloseHandle(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    UniqueFileHandle(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
 
     char szOut[1025];
     nSize = sizeof(szOut);

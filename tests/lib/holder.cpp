@@ -22,6 +22,8 @@
 #include "CIniFile.h"
 #include "CSem.h"
 
+#include "UniqueHandle.h"
+
 // As a slow disk writes: a pause after each block, so that a rewrite in place
 // is long enough to be killed in.
 size_t WriteSlowly(const void* pData, size_t nSize, size_t nCount, FILE* fp)
@@ -37,15 +39,15 @@ int main(int argc, char** argv)
     if (argc != 5) return 2;
     const DWORD dwHold = static_cast<DWORD>(atol(argv[3]));
     auto ready = [&] {
-        CloseHandle(CreateFileA(argv[4], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        UniqueFileHandle(
+            CreateFileA(argv[4], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     };
     if (strcmp(argv[1], "file") == 0) {
-        HANDLE hFile = CreateFileA(argv[2], GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                   OPEN_ALWAYS, 0, nullptr);
-        if (hFile == INVALID_HANDLE_VALUE) return 3;
+        const UniqueFileHandle file(CreateFileA(argv[2], GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                                OPEN_ALWAYS, 0, nullptr));
+        if (!file) return 3;
         ready();
         Sleep(dwHold);
-        CloseHandle(hFile);
         return 0;
     }
     if (strcmp(argv[1], "sem") == 0) {

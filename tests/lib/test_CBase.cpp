@@ -5,6 +5,7 @@
 #include "CBase.h"
 #include "CReportException.h"
 #include "TestSupport.h"
+#include "zoratmsg.h"
 
 using namespace testing_support;
 
@@ -28,33 +29,36 @@ TEST_F(CBaseTest, WithoutMessageFileGivesFixedTemplate)
 {
     InstallAt(empty.Path());
     CBase base;
-    EXPECT_STREQ("Error occured! Error ID=c00003de. Source file name=CRegistry (Line number=60). "
-                 "Additional information=((NULL),(NULL),(NULL),(NULL),(NULL)).",
-                 base.ErrorTrace(SOURCE, 60, 0xC00003DE));
-    EXPECT_STREQ("Error occured! Error ID=4000008c. Source file name=trovecmd (Line number=7). "
-                 "Additional information=(A,B,(NULL),(NULL),(NULL)).",
-                 base.InfoTrace("..\\..\\src\\trovecmd", 7, 0x4000008C, nullptr, "A", nullptr,
-                                "B", nullptr));
+    EXPECT_STREQ(
+        "Error occured! Error ID=c00003de. Source file name=CRegistry (Line number=60). "
+        "Additional information=((NULL),(NULL),(NULL),(NULL),(NULL)).",
+        base.ErrorTrace(SOURCE, 60, MSG_ERROR_DETAILS));
+    EXPECT_STREQ(
+        "Error occured! Error ID=4000008c. Source file name=trovecmd (Line number=7). "
+        "Additional information=(A,B,(NULL),(NULL),(NULL)).",
+        base.InfoTrace("..\\..\\src\\trovecmd", 7, MSG_FILE_ALREADY_PRESENT, nullptr, "A", nullptr,
+                       "B", nullptr));
     // A path without a backslash is the name itself.
-    EXPECT_STREQ("Error occured! Error ID=c0000303. Source file name=plain (Line number=-1). "
-                 "Additional information=(x,(NULL),(NULL),(NULL),(NULL)).",
-                 base.WarningTrace("plain", -1, 0xC0000303, "x"));
+    EXPECT_STREQ(
+        "Error occured! Error ID=c0000303. Source file name=plain (Line number=-1). "
+        "Additional information=(x,(NULL),(NULL),(NULL),(NULL)).",
+        base.WarningTrace("plain", -1, MSG_DIRECTORY_SETTING_MISSING, "x"));
 }
 
 TEST_F(CBaseTest, EachSeverityKeepsItsOwnCopy)
 {
     InstallAt(empty.Path());
     CBase base;
-    const char* pszError = base.ErrorTrace(SOURCE, 1, 0xC00003DE, "error");
-    const char* pszWarning = base.WarningTrace(SOURCE, 2, 0xC00003DE, "warning");
-    const char* pszInfo = base.InfoTrace(SOURCE, 3, 0x4000005B, "info");
+    const char* pszError = base.ErrorTrace(SOURCE, 1, MSG_ERROR_DETAILS, "error");
+    const char* pszWarning = base.WarningTrace(SOURCE, 2, MSG_ERROR_DETAILS, "warning");
+    const char* pszInfo = base.InfoTrace(SOURCE, 3, MSG_INFORMATION, "info");
     EXPECT_NE(nullptr, strstr(pszError, "(error,"));
     EXPECT_NE(nullptr, strstr(pszWarning, "(warning,"));
     EXPECT_NE(nullptr, strstr(pszInfo, "(info,"));
 
     // Another object's reports leave this object's texts alone.
     CBase other;
-    other.ErrorTrace(SOURCE, 4, 0xC00003DE, "other");
+    other.ErrorTrace(SOURCE, 4, MSG_ERROR_DETAILS, "other");
     EXPECT_NE(nullptr, strstr(pszError, "(error,"));
 }
 
@@ -62,7 +66,7 @@ TEST_F(CBaseTest, ThrownTextOutlivesTheReportingObject)
 {
     InstallAt(empty.Path());
     struct Thrower : CBase {
-        void Fail() { ThrowError(SOURCE, 9, 0xC00003DE, "gone"); }
+        void Fail() { ThrowError(SOURCE, 9, MSG_ERROR_DETAILS, "gone"); }
     };
     try {
         Thrower().Fail();
@@ -82,10 +86,10 @@ TEST_F(CBaseTest, MessageFileFromInstallDirectoryInEnglish)
                          reinterpret_cast<DWORD_PTR>("SOFTWARE\\X"),
                          reinterpret_cast<DWORD_PTR>("5"), reinterpret_cast<DWORD_PTR>("(NULL)"),
                          reinterpret_cast<DWORD_PTR>("(NULL)")};
-    const std::string expected = MessageText(MessageFile(), 0xC00003B7, 0x409, args);
+    const std::string expected = MessageText(MessageFile(), MSG_REG_KEY_OPEN_FAILED, 0x409, args);
     ASSERT_FALSE(expected.empty());
-    EXPECT_EQ(expected,
-              base.ErrorTrace(SOURCE, 1, 0xC00003B7, "HKEY_LOCAL_MACHINE", "SOFTWARE\\X", "5"));
+    EXPECT_EQ(expected, base.ErrorTrace(SOURCE, 1, MSG_REG_KEY_OPEN_FAILED, "HKEY_LOCAL_MACHINE",
+                                        "SOFTWARE\\X", "5"));
 }
 
 TEST_F(CBaseTest, JapaneseModeExceptForMessage12D)
@@ -100,14 +104,14 @@ TEST_F(CBaseTest, JapaneseModeExceptForMessage12D)
                          reinterpret_cast<DWORD_PTR>("(NULL)"),
                          reinterpret_cast<DWORD_PTR>("(NULL)"),
                          reinterpret_cast<DWORD_PTR>("(NULL)")};
-    const std::string japanese = MessageText(MessageFile(), 0x40000065, 0x411, args);
-    const std::string english = MessageText(MessageFile(), 0x40000065, 0x409, args);
+    const std::string japanese = MessageText(MessageFile(), MSG_FUNCTION_ENTRY, 0x411, args);
+    const std::string english = MessageText(MessageFile(), MSG_FUNCTION_ENTRY, 0x409, args);
     ASSERT_NE(japanese, english);
-    EXPECT_EQ(japanese, base.InfoTrace(SOURCE, 1, 0x40000065, "ReadFile()"));
+    EXPECT_EQ(japanese, base.InfoTrace(SOURCE, 1, MSG_FUNCTION_ENTRY, "ReadFile()"));
 
-    const std::string english12D = MessageText(MessageFile(), 0x4000012D, 0x409, args);
-    ASSERT_NE(english12D, MessageText(MessageFile(), 0x4000012D, 0x411, args));
-    EXPECT_EQ(english12D, base.InfoTrace(SOURCE, 1, 0x4000012D, "ReadFile()"));
+    const std::string english12D = MessageText(MessageFile(), MSG_NOTICE, 0x409, args);
+    ASSERT_NE(english12D, MessageText(MessageFile(), MSG_NOTICE, 0x411, args));
+    EXPECT_EQ(english12D, base.InfoTrace(SOURCE, 1, MSG_NOTICE, "ReadFile()"));
 }
 
 TEST_F(CBaseTest, JapaneseModeRetriesInEnglishWhenOnlyEnglishExists)
@@ -115,7 +119,7 @@ TEST_F(CBaseTest, JapaneseModeRetriesInEnglishWhenOnlyEnglishExists)
     registry.SetString(PRODUCT_KEY, "DM Language", "JAPANESE");
     InstallAt(BuildDirectory() + "\\english-only");
     CBase base;
-    EXPECT_STREQ("English only: a b", base.InfoTrace(SOURCE, 1, 0x4000005B, "a", "b"));
+    EXPECT_STREQ("English only: a b", base.InfoTrace(SOURCE, 1, MSG_INFORMATION, "a", "b"));
 }
 
 TEST_F(CBaseTest, SystemErrorTextLosesLineEndAndFinalFullStop)
@@ -142,7 +146,7 @@ TEST_F(CBaseTest, SystemErrorTextPassedBackArrivesIntact)
     CBase base;
     const std::string systemText = base.GetSystemErrorText(ERROR_FILE_NOT_FOUND);
     const char* pszText =
-        base.ErrorTrace(SOURCE, 5, 0xC00002C7, "C:\\x.log", base.GetSystemErrorText(2));
+        base.ErrorTrace(SOURCE, 5, MSG_FILE_OPEN_FAILED, "C:\\x.log", base.GetSystemErrorText(2));
     EXPECT_EQ("Error occured! Error ID=c00002c7. Source file name=CRegistry (Line number=5). "
               "Additional information=(C:\\x.log," + systemText + ",(NULL),(NULL),(NULL)).",
               std::string(pszText));

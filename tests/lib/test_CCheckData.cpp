@@ -116,19 +116,6 @@ TEST_F(CCheckDataTest, Wow64SwitchesAroundSystemPathsOnly)
     EXPECT_EQ(3, fake.nDisables);
 }
 
-TEST_F(CCheckDataTest, FailedSwitchIsThrownAsItsText)
-{
-    fake_wow64::State& fake = fake_wow64::Install();
-    fake.bDisableSucceeds = FALSE;
-    CCheckData check;
-    try {
-        check.CheckFileExist((systemDir + "kernel32.dll").c_str(), CHECK_MODE_FILE);
-        FAIL() << "no exception";
-    } catch (const CReportException& e) {
-        EXPECT_STREQ("Failed to redirect off.", e.what());
-    }
-}
-
 TEST_F(CCheckDataTest, RedirectionIsBackOnWhenTheAttributesCannotBeRead)
 {
     // The file vanishes between the two looks at it.

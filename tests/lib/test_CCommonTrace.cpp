@@ -3,6 +3,7 @@
 #include "CBase.h"
 #include "CCommonTrace.h"
 #include "ProductTest.h"
+#include "zoratmsg.h"
 
 using namespace testing_support;
 
@@ -23,9 +24,9 @@ TEST_F(CCommonTraceTest, ReportsReachTheTraceFileThroughTheOrdinals)
     EXPECT_EQ(slot, CCommonTrace::Current());
 
     CBase base;
-    const std::string error = base.ErrorTrace("..\\..\\src\\CRegistry", 60, 0xC00003DE, "e");
-    const std::string warning = base.WarningTrace("..\\..\\src\\CSem", 61, 0xC00003DE, "w");
-    const std::string info = base.InfoTrace("..\\..\\src\\CSem", 62, 0x4000005B, "i");
+    const std::string error = base.ErrorTrace("..\\..\\src\\CRegistry", 60, MSG_ERROR_DETAILS, "e");
+    const std::string warning = base.WarningTrace("..\\..\\src\\CSem", 61, MSG_ERROR_DETAILS, "w");
+    const std::string info = base.InfoTrace("..\\..\\src\\CSem", 62, MSG_INFORMATION, "i");
 
     char szIds[64];
     snprintf(szIds, sizeof(szIds), " pid=%lu tid=%lu ", GetCurrentProcessId(),
@@ -47,7 +48,7 @@ TEST_F(CCommonTraceTest, SecondOpenOnAFilledSlotKeepsTheClient)
     EXPECT_EQ(1, OpenCommonTrace("second", &slot));
     EXPECT_EQ(first, slot);
 
-    CBase().InfoTrace("x", 1, 0x4000005B, "still first");
+    CBase().InfoTrace("x", 1, MSG_INFORMATION, "still first");
     EXPECT_NE(std::string::npos, TraceOf("first").find("still first"));
     EXPECT_EQ("", TraceOf("second"));
 }
@@ -56,13 +57,13 @@ TEST_F(CCommonTraceTest, NothingIsWrittenAfterClose)
 {
     ASSERT_EQ(1, OpenCommonTrace("closing", &slot));
     CBase base;
-    base.InfoTrace("x", 1, 0x4000005B, "open");
+    base.InfoTrace("x", 1, MSG_INFORMATION, "open");
     CloseCommonTrace(&slot);
     EXPECT_EQ(nullptr, slot);
     EXPECT_EQ(nullptr, CCommonTrace::Current());
 
     const std::string before = TraceOf("closing");
-    const std::string text = base.InfoTrace("x", 2, 0x4000005B, "closed");
+    const std::string text = base.InfoTrace("x", 2, MSG_INFORMATION, "closed");
     EXPECT_NE(std::string::npos, text.find("closed"));  // still formatted and kept
     EXPECT_EQ(before, TraceOf("closing"));
     CloseCommonTrace(&slot);  // an empty slot is fine
@@ -71,12 +72,12 @@ TEST_F(CCommonTraceTest, NothingIsWrittenAfterClose)
 TEST_F(CCommonTraceTest, IdentityDefaultsAndIsCutAtTwentyCharacters)
 {
     ASSERT_EQ(1, OpenCommonTrace(nullptr, &slot));
-    CBase().InfoTrace("x", 1, 0x4000005B, "default");
+    CBase().InfoTrace("x", 1, MSG_INFORMATION, "default");
     EXPECT_NE(std::string::npos, TraceOf("zorat").find("default"));
     CloseCommonTrace(&slot);
 
     ASSERT_EQ(1, OpenCommonTrace("abcdefghijklmnopqrstuvwxyz", &slot));
-    CBase().InfoTrace("x", 1, 0x4000005B, "long");
+    CBase().InfoTrace("x", 1, MSG_INFORMATION, "long");
     EXPECT_NE(std::string::npos, TraceOf("abcdefghijklmnopqrst").find("long"));
 }
 

@@ -4,7 +4,9 @@
 #include <fstream>
 
 #include "CFileOperation.h"
+#include "FakeWow64.h"
 #include "ProductTest.h"
+#include "UniqueHandle.h"
 
 using namespace testing_support;
 
@@ -129,8 +131,9 @@ TEST_F(CFileOperationTest, LockedFileIsRetriedThenReported)
 {
     Retries(3, 1);
     const std::string path = work.Path() + "\\locked.log";
-    ChildProcess holder("holder.exe", "file \"" + path + "\" 20000 \"" + work.Path() + "\\ready\"",
-                        work.Path() + "\\ready");
+    ChildProcess holder(ChildProcess::TestProgram("holder.exe") + " file \"" + path +
+                        "\" 20000 \"" + work.Path() + "\\ready\"");
+    holder.WaitUntilReady(work.Path() + "\\ready");
     CFileOperation file;
     const DWORD dwStart = GetTickCount();
     const std::string text = Thrown([&] { file.FileOpen(path.c_str(), FILE_MODE_READ, 0); });
@@ -146,8 +149,9 @@ TEST_F(CFileOperationTest, LockedFileReleasedInTimeIsOpened)
 {
     Retries(5, 1);
     const std::string path = work.Path() + "\\busy.log";
-    ChildProcess holder("holder.exe", "file \"" + path + "\" 1500 \"" + work.Path() + "\\ready\"",
-                        work.Path() + "\\ready");
+    ChildProcess holder(ChildProcess::TestProgram("holder.exe") + " file \"" + path + "\" 1500 \"" +
+                        work.Path() + "\\ready\"");
+    holder.WaitUntilReady(work.Path() + "\\ready");
     CFileOperation file(path.c_str(), FILE_MODE_READ, 0);
     const std::string trace = Trace();
     EXPECT_GE(Count(trace, "Error ID=4000000b."), 1u);
@@ -189,19 +193,35 @@ TEST_F(CFileOperationTest, RemovalRules)
 TEST_F(CFileOperationTest, SizesBeyondFourGigabytes)
 {
     const std::string path = work.Path() + "\\big.log";
-    HANDLE hFile = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, hFile);
     LARGE_INTEGER size;
     size.QuadPart = 5LL * 1024 * 1024 * 1024 + 7;
-    SetFilePointerEx(hFile, size, nullptr, FILE_BEGIN);
-    SetEndOfFile(hFile);
-    CloseHandle(hFile);
+    {
+        const UniqueFileHandle big(
+            CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        ASSERT_TRUE(big);
+        SetFilePointerEx(big.get(), size, nullptr, FILE_BEGIN);
+        SetEndOfFile(big.get());
+    }
 
     CFileOperation file;
     EXPECT_EQ(size.QuadPart, file.FileSize(path.c_str()));
     EXPECT_EQ(7, file.FileSize(Write("small.log", "1234567").c_str()));
     const std::string text = Thrown([&] { file.FileSize((work.Path() + "\\none").c_str()); });
     EXPECT_NE(std::string::npos, text.find("Error ID=c00002d0.")) << text;
+}
+
+TEST_F(CFileOperationTest, SizeBelowTheSystemDirectorySwitchesRedirection)
+{
+    char szWindows[MAX_PATH];
+    GetWindowsDirectoryA(szWindows, sizeof(szWindows));
+    const std::string dll = std::string(szWindows) + "\\system32\\kernel32.dll";
+    fake_wow64::State& fake = fake_wow64::Install();
+    CFileOperation file;
+    EXPECT_LT(0, file.FileSize(dll.c_str()));
+    EXPECT_EQ(1, fake.nDisables);
+    EXPECT_EQ(0, fake.nOff);
+    fake.bRevertSucceeds = FALSE;
+    EXPECT_EQ("Failed to redirect on.", Thrown([&] { file.FileSize(dll.c_str()); }));
 }
 
 TEST(FileTimeToStampTest, CalendarFieldsRunTogether)

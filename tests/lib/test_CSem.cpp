@@ -33,7 +33,9 @@ TEST_F(CSemTest, SecondHolderInThisProcessIsBusyUntilTheFirstIsGone)
 TEST_F(CSemTest, LockHeldByAnotherProcess)
 {
     const std::string ready = work.Path() + "\\ready";
-    ChildProcess holder("holder.exe", "sem troveload-cross 1500 \"" + ready + "\"", ready);
+    ChildProcess holder(ChildProcess::TestProgram("holder.exe") + " sem troveload-cross 1500 \"" +
+                        ready + "\"");
+    holder.WaitUntilReady(ready);
     CSem sem("troveload-cross", 1);
     EXPECT_EQ(0, sem.Lock());
     EXPECT_EQ(0u, holder.Wait());

@@ -9,6 +9,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include <gtest/gtest.h>
+
 namespace testing_support {
 
 const char* const PRODUCT_KEY = "SOFTWARE\\Kelvane\\Brannoc\\CurrentVersion";
@@ -130,14 +132,14 @@ void CapturedStdout::Restore()
 std::string MessageText(const std::string& modulePath, DWORD dwMessageId, DWORD dwLanguage,
                         DWORD_PTR* pArgs)
 {
-    HMODULE hModule = LoadLibraryExA(modulePath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    if (!hModule) return "";
+    const UniqueModule module(
+        LoadLibraryExA(modulePath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    if (!module) return "";
     char szText[4097] = {};
     DWORD dwFlags = FORMAT_MESSAGE_FROM_HMODULE |
                     (pArgs ? FORMAT_MESSAGE_ARGUMENT_ARRAY : FORMAT_MESSAGE_IGNORE_INSERTS);
-    DWORD dwLength = FormatMessageA(dwFlags, hModule, dwMessageId, dwLanguage, szText,
+    DWORD dwLength = FormatMessageA(dwFlags, module.get(), dwMessageId, dwLanguage, szText,
                                     sizeof(szText), reinterpret_cast<va_list*>(pArgs));
-    FreeLibrary(hModule);
     return std::string(szText, dwLength);
 }
 
@@ -150,56 +152,90 @@ std::string TemplateText(DWORD dwMessageId, const char* pszName, int nLine,
     return std::string(szHead) + "Additional information=(" + additional + ").";
 }
 
-ChildProcess::ChildProcess(const std::string& program, const std::string& args,
-                           const std::string& readyFile)
-    : m_info()
+namespace {
+UniqueFileHandle OpenInherited(const std::string& path, DWORD dwAccess, DWORD dwCreate)
 {
-    std::string commandLine =
-        "\"" + BuildDirectory() + "\\bin\\" + program + "\" " + args;
+    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+    return UniqueFileHandle(CreateFileA(path.c_str(), dwAccess, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                        &inherit, dwCreate, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+}  // namespace
+
+ChildProcess::ChildProcess(std::string commandLine, const std::string& outFile,
+                           const std::string& errFile)
+{
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
-    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &m_info))
-        throw std::runtime_error("cannot start " + commandLine);
-    if (readyFile.empty()) return;
-    auto ready = [&] { return GetFileAttributesA(readyFile.c_str()) != INVALID_FILE_ATTRIBUTES; };
-    for (int i = 0; i < 600 && !ready(); ++i) {
-        // A child may get ready and end between two looks.
-        if (WaitForSingleObject(m_info.hProcess, 50) == WAIT_OBJECT_0 && !ready())
-            throw std::runtime_error(program + " ended before it was ready");
+    UniqueFileHandle in, out, err;
+    if (!outFile.empty()) {
+        in = OpenInherited("NUL", GENERIC_READ, OPEN_EXISTING);
+        out = OpenInherited(outFile, GENERIC_WRITE, CREATE_ALWAYS);
+        err = errFile == outFile ? UniqueFileHandle()
+                                 : OpenInherited(errFile, GENERIC_WRITE, CREATE_ALWAYS);
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = in.get();
+        startup.hStdOutput = out.get();
+        startup.hStdError = err ? err.get() : out.get();
     }
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, !outFile.empty(), 0, nullptr,
+                        nullptr, &startup, &info))
+        throw std::runtime_error("cannot start " + commandLine);
+    m_process = UniqueProcess(info);
 }
 
 ChildProcess::~ChildProcess()
 {
-    if (WaitForSingleObject(m_info.hProcess, 30000) != WAIT_OBJECT_0)
-        TerminateProcess(m_info.hProcess, 1);
-    CloseHandle(m_info.hThread);
-    CloseHandle(m_info.hProcess);
+    if (WaitForSingleObject(m_process.process(), 30000) != WAIT_OBJECT_0) End();
 }
 
-DWORD ChildProcess::Wait()
+std::string ChildProcess::TestProgram(const std::string& program)
 {
-    WaitForSingleObject(m_info.hProcess, INFINITE);
+    return "\"" + BuildDirectory() + "\\bin\\" + program + "\"";
+}
+
+void ChildProcess::WaitUntilReady(const std::string& readyFile)
+{
+    auto ready = [&] { return GetFileAttributesA(readyFile.c_str()) != INVALID_FILE_ATTRIBUTES; };
+    for (int i = 0; i < 600 && !ready(); ++i) {
+        // A child may get ready and end between two looks.
+        if (WaitForSingleObject(m_process.process(), 50) == WAIT_OBJECT_0 && !ready())
+            throw std::runtime_error(readyFile + ": the child ended before it was ready");
+    }
+    if (!ready()) throw std::runtime_error(readyFile + ": the child was not ready in time");
+}
+
+DWORD ChildProcess::Wait(DWORD dwTimeoutMs)
+{
+    if (WaitForSingleObject(m_process.process(), dwTimeoutMs) != WAIT_OBJECT_0) {
+        ADD_FAILURE() << "child process " << Pid() << " did not end in time";
+        End();
+    }
     DWORD dwCode = 0;
-    GetExitCodeProcess(m_info.hProcess, &dwCode);
+    GetExitCodeProcess(m_process.process(), &dwCode);
     return dwCode;
+}
+
+bool ChildProcess::Running() const
+{
+    return WaitForSingleObject(m_process.process(), 0) == WAIT_TIMEOUT;
 }
 
 void ChildProcess::End()
 {
-    TerminateProcess(m_info.hProcess, 1);
-    WaitForSingleObject(m_info.hProcess, INFINITE);
+    TerminateProcess(m_process.process(), 1);
+    WaitForSingleObject(m_process.process(), INFINITE);
 }
 
 std::unique_ptr<ChildProcess> HoldFileLock(const char* pszMode, const std::string& path,
                                            int nHoldMs)
 {
     const std::string ready = path + ".ready";
-    return std::make_unique<ChildProcess>(
-        "holder.exe",
-        std::string(pszMode) + " \"" + path + "\" " + std::to_string(nHoldMs) + " \"" + ready + "\"",
-        ready);
+    auto holder = std::make_unique<ChildProcess>(ChildProcess::TestProgram("holder.exe") + " " +
+                                                 pszMode + " \"" + path + "\" " +
+                                                 std::to_string(nHoldMs) + " \"" + ready + "\"");
+    holder->WaitUntilReady(ready);
+    return holder;
 }
 
 }  // namespace testing_support

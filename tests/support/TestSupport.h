@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "UniqueHandle.h"
+
 namespace testing_support {
 
 extern const char* const PRODUCT_KEY;  // SOFTWARE\Kelvane\Brannoc\CurrentVersion
@@ -85,25 +87,35 @@ std::string TemplateText(DWORD dwMessageId, const char* pszName, int nLine,
 
 namespace testing_support {
 
-// A test program started from the bin directory; waited for (and ended, if
-// it still runs after the wait) when destroyed.
+// A started child process, waited for (and ended, if it still runs after
+// 30 s) when destroyed. Its standard output and error go to the files named
+// (the same file may be named for both) with an empty standard input;
+// without files it shares this process's standard handles.
 class ChildProcess {
 public:
-    // Runs "<bin>\program args"; when readyFile is given, waits until the
-    // child has created it (the child's sign that it holds what it should).
-    ChildProcess(const std::string& program, const std::string& args,
-                 const std::string& readyFile = "");
+    explicit ChildProcess(std::string commandLine, const std::string& outFile = "",
+                          const std::string& errFile = "");
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
-    // The exit code once the child has ended.
-    DWORD Wait();
+    // The quoted path of a test program of the bin directory.
+    static std::string TestProgram(const std::string& program);
+
+    // Returns once the child has created readyFile, its sign that it holds
+    // what it should; throws when it ends or takes 30 s without.
+    void WaitUntilReady(const std::string& readyFile);
+    // The exit code once the child has ended; a child still running after
+    // dwTimeoutMs fails the test and is ended.
+    DWORD Wait(DWORD dwTimeoutMs = INFINITE);
+    bool Running() const;
+    DWORD Pid() const { return m_process.id(); }
+    HANDLE Process() const { return m_process.process(); }
     // Ends the child now; what it held is left abandoned.
     void End();
 
 private:
-    PROCESS_INFORMATION m_info;
+    UniqueProcess m_process;
 };
 
 // holder.exe holding the file lock of path: for nHoldMs and then giving it
