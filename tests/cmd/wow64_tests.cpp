@@ -10,7 +10,7 @@
 #include "CCheckData.h"
 #include "CFileList.h"
 #include "CFileOperation.h"
-#include "CWin64Process.h"
+#include "CRedirectionGuard.h"
 #include "ProductTest.h"
 
 namespace {
@@ -54,18 +54,14 @@ protected:
     std::string realOnly, wowOnly, system32;
 };
 
-TEST_F(Wow64Test, SwitchShowsTheRealSystemDirectory)
+TEST_F(Wow64Test, GuardShowsTheRealSystemDirectory)
 {
     ExpectRedirected();
-    CWin64Process process;
-    char szError[4096] = {};
-    int nWow64 = 0;
-    ASSERT_EQ(1, process.IsWow64(szError, sizeof(szError), &nWow64));
-    ASSERT_EQ(1, nWow64);
-    ASSERT_EQ(1, process.RedirectOff(szError, sizeof(szError)));
+    CRedirectionGuard guard;
+    ASSERT_TRUE(guard.SwitchOff(GetCurrentThreadId()));
     EXPECT_TRUE(Sees("trove_real_only.txt"));
     EXPECT_FALSE(Sees("trove_wow_only.txt"));
-    ASSERT_EQ(1, process.RedirectOn(szError, sizeof(szError)));
+    guard.SwitchOn();
     ExpectRedirected();
 }
 
@@ -83,6 +79,7 @@ TEST_F(Wow64Test, ClassesReachTheRealSystemDirectory)
         std::string line;
         ASSERT_NE(0, file.FileReadLine(line));
         EXPECT_EQ("real", line);
+        EXPECT_EQ(4, file.FileSize((system32 + "trove_real_only.txt").c_str()));
     }
     ExpectRedirected();
 
