@@ -17,6 +17,8 @@
 #include <utility>
 #include <vector>
 
+#include "UniqueHandle.h"
+
 static bool Exists(const std::string& path)
 {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -40,13 +42,15 @@ int main(int argc, char** argv)
     const std::string sourceDir = pattern.substr(0, pattern.rfind('\\') + 1);
     const std::string targetDir = std::string(argv[argc - 1]) + "\\";
     WIN32_FIND_DATAA found;
-    HANDLE hFind = FindFirstFileA(pattern.c_str(), &found);
-    if (hFind == INVALID_HANDLE_VALUE) return 1;
     std::vector<std::string> names;
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
-    } while (FindNextFileA(hFind, &found));
-    FindClose(hFind);
+    {
+        const UniqueFind search(FindFirstFileA(pattern.c_str(), &found));
+        if (!search) return 1;
+        do {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                names.push_back(found.cFileName);
+        } while (FindNextFileA(search.get(), &found));
+    }
     int nFailed = 0;
     std::vector<std::pair<std::string, std::string>> copies;
     for (const std::string& name : names) {
