@@ -68,6 +68,8 @@ void CRestoreRun::SelectFile(const CFileList& list, int nIndex, const DateSelect
         list.GetFilePathName(szPath, sizeof(szPath), nIndex);
         sourcePath = szPath;
         targetPath = TargetPath(szName);
+        // The record of a path too long keeps it, so the failure names it.
+        CheckTargetLength(targetPath);
         if (IsPresent(targetPath)) {
             m_run.Audit(
                 m_run.InfoTrace(SOURCE_FILE, 1065, MSG_FILE_ALREADY_PRESENT, targetPath.c_str()),
@@ -94,12 +96,15 @@ std::string CRestoreRun::TargetPath(const std::string& fileName)
     if (nSuffix == std::string::npos)
         m_run.ThrowError(SOURCE_FILE, 830, MSG_ERROR_DETAILS, "Not Found log extension",
                          fileName.c_str());
-    std::string targetPath = m_options.restoreDir + "\\" + fileName.substr(0, nSuffix) +
-                             (m_options.logKind == "CSV" ? ".csv" : ".log");
+    return m_options.restoreDir + "\\" + fileName.substr(0, nSuffix) +
+           (m_options.logKind == "CSV" ? ".csv" : ".log");
+}
+
+void CRestoreRun::CheckTargetLength(const std::string& targetPath)
+{
     if (targetPath.size() > MAX_TARGET_PATH)
         m_run.ThrowError(SOURCE_FILE, 847, MSG_OPTION_VALUE_INVALID, "-R",
                          m_options.restoreDir.c_str());
-    return targetPath;
 }
 
 bool CRestoreRun::IsPresent(const std::string& targetPath)

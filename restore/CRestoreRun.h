@@ -38,7 +38,10 @@ private:
     void SelectFile(const CFileList& list, int nIndex, const DateSelection& dates);
     // Selected, by date and, in "LAST" mode, as the newest generation.
     bool IsSelected(const LogFileNameFields& fields, const DateSelection& dates) const;
+    // Where the file goes; throws when its name lacks the archived suffix.
     std::string TargetPath(const std::string& fileName);
+    // Throws when the target path is longer than 251 characters.
+    void CheckTargetLength(const std::string& targetPath);
     // The target is there already, or another file of this run goes there.
     bool IsPresent(const std::string& targetPath);
 

@@ -100,7 +100,8 @@ protected:
 
 // What becomes of each archived file, handled in descending name order:
 // 'S' restored byte for byte, '.' not selected, 'C' in the restore directory
-// already (left as it is), 'N' its name does not split; failed in the copy:
+// already (left as it is), 'N' its name does not split, 'L' its target path is
+// too long (the failure names it); failed in the copy:
 // 'D' device error, 'E' the tool's line, 'X' the tool crashed, 'V' claimed
 // but not copied.
 struct RestoreCase {
@@ -114,6 +115,8 @@ struct RestoreCase {
 TEST_F(TroveloadTest, SelectsRestoresAndReportsEachFile)
 {
     const char *a = "hA_app_X_{1}.cln", *b = "hB_app_X_{1}.cln", *c = "hC_app_X_{1}.cln";
+    // C:\Kelvane\restore\<235 characters>.log: 258 characters, over the 251.
+    const std::string tooLong = std::string(220, 'h') + "_app_X_{1}.cln";
     const char *g2 = "h_a_X_{1}_01_002.cln", *g3 = "h_a_X_{1}_01_003.cln",
                *other = "h_b_X_{1}_01_002.cln", *split = "hA_app__{1}.cln";
     const RestoreCase cases[] = {
@@ -199,6 +202,7 @@ TEST_F(TroveloadTest, SelectsRestoresAndReportsEachFile)
          MSG_RUN_PARTIAL},
         {"the tool crashes", {{a, 'X'}, {b, 'X'}}, "", "arkcp.fail=crash", 255, MSG_RUN_FAILED},
         {"one file lost", {{a, 'S'}, {b, 'V'}, {c, 'S'}}, "", "arkcp.skip=2", 255, MSG_RUN_PARTIAL},
+        {"a target path too long", {{a, 'S'}, {tooLong.c_str(), 'L'}}, "", "", 1, MSG_RUN_PARTIAL},
     };
     for (const RestoreCase& rc : cases) {
         SCOPED_TRACE(rc.pszWhat);
@@ -233,7 +237,7 @@ TEST_F(TroveloadTest, SelectsRestoresAndReportsEachFile)
                 audit.push_back("C " + out.back());
                 continue;
             }
-            if (fate != 'N') calls.push_back("  " + source + "\t" + target);
+            if (fate != 'N' && fate != 'L') calls.push_back("  " + source + "\t" + target);
             if (fate == 'S') {
                 records.push_back("S " + Text(MSG_FILE_COPIED, {source, target}));
                 restored[NameOf(target)] = ReadWholeFile(source);
@@ -241,6 +245,7 @@ TEST_F(TroveloadTest, SelectsRestoresAndReportsEachFile)
             }
             const std::map<char, std::string> why = {
                 {'N', Text(MSG_ERROR_DETAILS, {PROGRAM, "Invalid FileName Format", NameOf(path)})},
+                {'L', Text(MSG_OPTION_VALUE_INVALID, {"-R", RESTORE_DIR})},
                 {'D', DEVICE_ERROR_TEXT},
                 {'E', "ARK0050E request failed"},
                 {'X', crash},
