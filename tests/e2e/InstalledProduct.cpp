@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+
 #include "UniqueHandle.h"
 
 namespace e2e {

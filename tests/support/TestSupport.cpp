@@ -163,6 +163,7 @@ UniqueFileHandle OpenInherited(const std::string& path, DWORD dwAccess, DWORD dw
 
 ChildProcess::ChildProcess(std::string commandLine, const std::string& outFile,
                            const std::string& errFile)
+    : m_commandLine(commandLine)
 {
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
@@ -200,15 +201,15 @@ void ChildProcess::WaitUntilReady(const std::string& readyFile)
     for (int i = 0; i < 600 && !ready(); ++i) {
         // A child may get ready and end between two looks.
         if (WaitForSingleObject(m_process.process(), 50) == WAIT_OBJECT_0 && !ready())
-            throw std::runtime_error(readyFile + ": the child ended before it was ready");
+            throw std::runtime_error(m_commandLine + " ended before it was ready");
     }
-    if (!ready()) throw std::runtime_error(readyFile + ": the child was not ready in time");
+    if (!ready()) throw std::runtime_error(m_commandLine + " was not ready in time");
 }
 
 DWORD ChildProcess::Wait(DWORD dwTimeoutMs)
 {
     if (WaitForSingleObject(m_process.process(), dwTimeoutMs) != WAIT_OBJECT_0) {
-        ADD_FAILURE() << "child process " << Pid() << " did not end in time";
+        ADD_FAILURE() << "did not end in time: " << m_commandLine;
         End();
     }
     DWORD dwCode = 0;

@@ -115,6 +115,7 @@ public:
     void End();
 
 private:
+    std::string m_commandLine;  // for the failure texts
     UniqueProcess m_process;
 };
 
