@@ -69,7 +69,7 @@ std::string FirstCapturedLine(const char* pszCaptureFile)
         line.pop_back();
         if (!line.empty() && line.back() == '\r') line.pop_back();
     }
-    if (line.size() > MAX_FAILURE_TEXT) line.resize(MAX_FAILURE_TEXT);
+    CBase::CutWhole(line, MAX_FAILURE_TEXT);
     return line;
 }
 

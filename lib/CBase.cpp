@@ -38,11 +38,32 @@ void PackTexts(const char* const texts[5], const char* packed[5])
     while (n < 5) packed[n++] = NULL_TEXT;
 }
 
+// At most the 4096 bytes a message holds; a double-byte character across the
+// cut goes whole.
 void CopyText(char* pszTarget, const char* pszSource)
 {
-    const size_t nLength = strnlen(pszSource, MESSAGE_BUFFER_SIZE - 1);
+    size_t nLength = strnlen(pszSource, MESSAGE_BUFFER_SIZE);
+    if (nLength == MESSAGE_BUFFER_SIZE)
+        nLength -= CBase::IsLeadByteAt(pszSource, pszSource + MESSAGE_BUFFER_SIZE - 2) == 1 ? 2 : 1;
     memmove(pszTarget, pszSource, nLength);
     pszTarget[nLength] = '\0';
+}
+
+// FormatMessageA into the message buffer. A text longer than the buffer is
+// cut rather than lost, so a long insert keeps the identifier and line at the
+// front. 0 when the message cannot be formatted.
+DWORD FormatCut(char* pszTarget, DWORD dwFlags, LPCVOID pSource, DWORD dwMessageId,
+                DWORD dwLanguage, DWORD_PTR* pArgs)
+{
+    char* pszText = nullptr;
+    const DWORD dwLength =
+        FormatMessageA(dwFlags | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_ARGUMENT_ARRAY,
+                       pSource, dwMessageId, dwLanguage, reinterpret_cast<char*>(&pszText), 0,
+                       reinterpret_cast<va_list*>(pArgs));
+    const UniqueLocalMem text(pszText);
+    if (dwLength == 0 || !pszText) return 0;
+    CopyText(pszTarget, pszText);
+    return dwLength;
 }
 
 // "<Install>\bin\zoratmsg.dll" of this product, or the bare file name when
@@ -232,21 +253,17 @@ void CBase::FormatErrorMessage(const char* pszSourceName, int nLine, DWORD dwMes
         // A notice is always formatted in English, whatever the installed language.
         DWORD dwLang =
             (dwMessageId != MSG_NOTICE && s_nLanguageMode > 0) ? LANG_ID_JAPANESE : LANG_ID_ENGLISH;
-        const DWORD dwFlags = FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ARGUMENT_ARRAY;
-        dwLength = FormatMessageA(dwFlags, hModule, dwMessageId, dwLang, m_szMessage,
-                                  MESSAGE_BUFFER_SIZE, reinterpret_cast<va_list*>(args + 3));
+        dwLength = FormatCut(m_szMessage, FORMAT_MESSAGE_FROM_HMODULE, hModule, dwMessageId, dwLang,
+                             args + 3);
         if (dwLength == 0 && GetLastError() == ERROR_RESOURCE_LANG_NOT_FOUND)
-            dwLength = FormatMessageA(dwFlags, hModule, dwMessageId, LANG_ID_ENGLISH,
-                                      m_szMessage, MESSAGE_BUFFER_SIZE,
-                                      reinterpret_cast<va_list*>(args + 3));
+            dwLength = FormatCut(m_szMessage, FORMAT_MESSAGE_FROM_HMODULE, hModule, dwMessageId,
+                                 LANG_ID_ENGLISH, args + 3);
     }
     if (dwLength == 0) {
         args[0] = dwMessageId;
         args[1] = reinterpret_cast<DWORD_PTR>(pszSourceName);
         args[2] = static_cast<DWORD_PTR>(nLine);
-        dwLength = FormatMessageA(FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_ARGUMENT_ARRAY,
-                                  MESSAGE_TEMPLATE, 0, 0, m_szMessage, MESSAGE_BUFFER_SIZE,
-                                  reinterpret_cast<va_list*>(args));
+        dwLength = FormatCut(m_szMessage, FORMAT_MESSAGE_FROM_STRING, MESSAGE_TEMPLATE, 0, 0, args);
     }
     if (dwLength == 0) CopyText(m_szMessage, "Error occured!!");
 }
@@ -297,6 +314,14 @@ int CBase::IsLeadByteAt(const char* pszStart, const char* pszPos)
         if (p == pszStart) break;
     }
     return nCount % 2;
+}
+
+void CBase::CutWhole(std::string& text, size_t nMaximum)
+{
+    if (text.size() <= nMaximum) return;
+    const bool bLeadAtCut =
+        nMaximum > 0 && IsLeadByteAt(text.c_str(), text.c_str() + nMaximum - 1) == 1;
+    text.resize(bLeadAtCut ? nMaximum - 1 : nMaximum);
 }
 
 int GetThreadRedirect(DWORD dwThreadId)

@@ -1,6 +1,8 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+
 // Event types of the reports.
 #define SEVERITY_ERROR 1
 #define SEVERITY_WARNING 2
@@ -70,6 +72,9 @@ public:
     // 1 when the byte at pszPos begins a double-byte character of the active
     // code page, counting lead-byte values back towards pszStart.
     static int IsLeadByteAt(const char* pszStart, const char* pszPos);
+    // Cuts the text to at most nMaximum bytes; a double-byte character across
+    // the cut goes whole.
+    static void CutWhole(std::string& text, size_t nMaximum);
 
     // Process-wide language mode: -1 not yet decided, 0 English, 1 Japanese.
     static int GetLanguageMode();

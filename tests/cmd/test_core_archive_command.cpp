@@ -57,3 +57,14 @@ TEST_F(ArchiveCommandTest, FailureTextIsTheToolsFirstLine)
     // The device never overwrites: the second copy of the same target fails.
     EXPECT_NE("", Run(command));
 }
+
+// The first line is cut to 4096 bytes, never inside a double-byte character.
+TEST_F(ArchiveCommandTest, LongFirstLineIsCutOnAWholeCharacter)
+{
+    const std::string child = "\"" + testing_support::BuildDirectory() + "\\bin\\cmdchild.exe\"";
+    for (int nBefore : {4095, 4094}) {
+        const std::string command = child + " bytes:" + std::to_string(nBefore) +
+                                    ":a out:\x83\x5C\x83\x41 exit:1 2> " + Capture();
+        EXPECT_EQ(std::string(nBefore, 'a') + (nBefore == 4094 ? "\x83\x5C" : ""), Run(command));
+    }
+}

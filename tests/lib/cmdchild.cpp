@@ -3,6 +3,7 @@
 //   out:TEXT, err:TEXT  write TEXT to standard output or standard error
 //   bytes:N:C           write N copies of the character C to standard output in
 //                       one call
+//   file:PATH           write the bytes of the file PATH to standard output
 //   echo WORDS...       write the words that follow, blank-separated, and end
 //   spawn WORDS...      start this program with the words that follow as its
 //                       arguments and its own standard handles, and end at once
@@ -14,6 +15,8 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "UniqueHandle.h"
@@ -73,6 +76,9 @@ int main(int argc, char** argv)
             const char* pszColon = strchr(pszValue, ':');
             Write(STD_OUTPUT_HANDLE,
                   std::string(strtoul(pszValue, nullptr, 10), pszColon ? pszColon[1] : 'x'));
+        } else if (Starts(argv[i], "file:", &pszValue)) {
+            std::ifstream in(pszValue, std::ios::binary);
+            Write(STD_OUTPUT_HANDLE, std::string(std::istreambuf_iterator<char>(in), {}));
         } else if (strcmp(argv[i], "echo") == 0) {
             Write(STD_OUTPUT_HANDLE, JoinFrom(i + 1, argc, argv));
             return 0;

@@ -121,3 +121,22 @@ TEST_F(CBaseCp932Test, LongNamesSplitOnlyAtRealBackslashes)
 }
 
 }  // namespace
+
+// A report longer than the message buffer is cut, not lost: it keeps its
+// identifier and line, and ends on a whole character.
+TEST_F(CBaseCp932Test, LongReportIsCutOnAWholeCharacter)
+{
+    CBase base;
+    const std::string head = base.ErrorTrace("..\\..\\src\\trovecmd", 955, MSG_ERROR_DETAILS, "");
+    const std::string prefix = head.substr(0, head.find("=(") + 2);
+    for (size_t nOffset : {0, 1}) {
+        // A double-byte character on the last byte the buffer holds, or on
+        // the last two.
+        const std::string insert = std::string(4096 - prefix.size() - 1 + nOffset, 'a') +
+                                   "\x83\x5C" + std::string(50, 'b');
+        const std::string report =
+            base.ErrorTrace("..\\..\\src\\trovecmd", 955, MSG_ERROR_DETAILS, insert.c_str());
+        EXPECT_EQ(prefix, report.substr(0, prefix.size()));
+        EXPECT_EQ(prefix + insert.substr(0, 4096 - prefix.size() - 1 + nOffset), report) << nOffset;
+    }
+}
