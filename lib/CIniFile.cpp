@@ -217,7 +217,20 @@ public:
     // The next line piece into pszLine (LINE_SIZE bytes); false at the end.
     bool NextLine(char* pszLine)
     {
-        return fgets(pszLine, LINE_SIZE, m_ini.GetTargetFilePointer()) != nullptr;
+        memset(pszLine, 0, LINE_SIZE);
+        if (!fgets(pszLine, LINE_SIZE, m_ini.GetTargetFilePointer())) return false;
+        // A NUL byte ends the piece's text before its line end.
+        m_bEndAfterNul = !strchr(pszLine, '\n') && memchr(pszLine, '\n', LINE_SIZE);
+        return true;
+    }
+
+    // Copies the piece last read as its text stands. A piece whose text a NUL
+    // byte ended keeps its line end, so that the next line is not joined to it.
+    void Copy(const char* pszLine, FILE* out)
+    {
+        fputs(pszLine, out);
+        if (m_bEndAfterNul) fputc('\n', out);
+        if (*pszLine) m_bLineOpen = !m_bEndAfterNul && pszLine[strlen(pszLine) - 1] != '\n';
     }
 
     void Trim(char* pszLine)
@@ -237,7 +250,7 @@ public:
         while (NextLine(pszLine)) {
             m_ini.TrimLeft(pszLine);
             if (m_ini.Strnicmp(pszLine, szHeader, nLength) == 0) return true;
-            if (pCopy) fputs(pszLine, pCopy);
+            if (pCopy) Copy(pszLine, pCopy);
         }
         return false;
     }
@@ -269,14 +282,14 @@ public:
                        char* pszLine, FILE* out)
     {
         if (!SeekSection(pszSection, pszLine, out)) {
-            if (pszValue) fprintf(out, "[%s]\n%s=%s\n", pszSection, pszKey, pszValue);
+            if (pszValue) fprintf(EndOpenLine(out), "[%s]\n%s=%s\n", pszSection, pszKey, pszValue);
             return;
         }
-        fputs(pszLine, out);
+        Copy(pszLine, out);
         while (NextLine(pszLine)) {
             if (pszLine[0] == '[') {
                 if (pszValue) fprintf(out, "%s=%s\n", pszKey, pszValue);
-                fputs(pszLine, out);
+                Copy(pszLine, out);
                 return;
             }
             // The key as it stands, blanks before its "=" included, so that
@@ -287,13 +300,24 @@ public:
                 if (pszValue) fprintf(out, "%s=%s\n", szKey, pszValue);
                 return;
             }
-            fputs(pszLine, out);
+            Copy(pszLine, out);
         }
-        if (pszValue) fprintf(out, "%s=%s\n", pszKey, pszValue);
+        if (pszValue) fprintf(EndOpenLine(out), "%s=%s\n", pszKey, pszValue);
     }
 
 private:
+    // A file whose last line has no line end gets one before anything is
+    // appended, or the new text would join that line.
+    FILE* EndOpenLine(FILE* out)
+    {
+        if (m_bLineOpen) fputc('\n', out);
+        m_bLineOpen = false;
+        return out;
+    }
+
     CIniFile& m_ini;
+    bool m_bEndAfterNul = false;
+    bool m_bLineOpen = false;
 };
 
 CIniFile::CIniFile() : m_szFilePath(), m_fp(nullptr) {}
@@ -467,7 +491,7 @@ int CIniFile::Write(const char* pszSection, const char* pszKey, const char* pszV
         lines.CopyWithEntry(pszSection, pszKey, pszValue, szLine, temp.get());
     else
         WriteWithoutSection(pszSection, szLine, temp.get());
-    while (lines.NextLine(szLine)) fputs(szLine, temp.get());
+    while (lines.NextLine(szLine)) lines.Copy(szLine, temp.get());
 
     // The INI file is only touched once its new content is safely on disk.
     if (fflush(temp.get()) != 0 || ferror(temp.get())) {
@@ -533,7 +557,7 @@ int CIniFile::WriteWithoutSection(const char* pszSection, char* pszLine, FILE* o
     if (!lines.SeekSection(pszSection, pszLine, out)) return 0;
     while (lines.NextLine(pszLine)) {
         if (pszLine[0] == '[') {
-            fputs(pszLine, out);
+            lines.Copy(pszLine, out);
             break;
         }
     }

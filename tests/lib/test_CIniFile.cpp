@@ -144,6 +144,29 @@ TEST_F(CIniFileTest, WriteChangesOnlyTheFirstMatchingLineAndKeepsItsCase)
               Content());
 }
 
+// Damaged files that generated input found: what is written joins no line
+// and costs no other entry.
+TEST_F(CIniFileTest, WriteKeepsLinesApartInDamagedFiles)
+{
+    struct Case {
+        std::string given, section, expected;
+    };
+    const Case cases[] = {
+        {"[S]\r\na=1", "S", "[S]\r\na=1\r\nk=v\r\n"},
+        {"[S]", "S", "[S]\r\nk=v\r\n"},
+        {"[S]\r\na=1", "T", "[S]\r\na=1\r\n[T]\r\nk=v\r\n"},
+        // A NUL byte ends a line's text, not the line.
+        {std::string("x=1\0junk\r\n[T]\r\n", 15), "T", "x=1\r\n[T]\r\nk=v\r\n"},
+        {std::string("[S]\r\nx=1\0junk\r\ny=2\r\n", 20), "S", "[S]\r\nx=1\r\ny=2\r\nk=v\r\n"},
+    };
+    for (const Case& c : cases) {
+        Given(c.given);
+        EXPECT_EQ(0, ini.Write(c.section.c_str(), "k", "v"));
+        EXPECT_EQ(c.expected, Content()) << c.given;
+        EXPECT_EQ("v", Value(c.section.c_str(), "k"));
+    }
+}
+
 TEST_F(CIniFileTest, WriteDeletesTheFirstOccurrenceOfASection)
 {
     Given("[a]\r\nx=1\r\n[B]\r\ny=2\r\n\r\n[c]\r\nz=3\r\n[b]\r\nq=1\r\n");
