@@ -1,10 +1,8 @@
 #include "CArchiveTarget.h"
 
 #include <cstdio>
-#include <cstdlib>
 
 #include "CAuditLog.h"
-#include "CFileOperation.h"
 #include "trovecmd_config.h"
 #include "zoratmsg.h"
 
@@ -13,7 +11,6 @@ namespace {
 const char* const SOURCE_FILE = TROVECMD_SOURCE;
 const int MAX_ATTEMPTS = 1000;
 const int MAX_TARGET_PATH = 251;
-const size_t LISTING_LINE_SIZE = 4096;
 
 }  // namespace
 
@@ -69,12 +66,12 @@ void CArchiveTarget::SetCandidate(const std::string& baseName, int nAttempt, int
 long long CArchiveTarget::ListedSize(const std::string& sourcePath)
 {
     if (!m_bListingDone) MakeListing();
-    const auto entry = m_listing.find(m_targetName);
-    if (entry == m_listing.end())
+    long long nListedSize = 0;
+    if (!m_listing.Find(m_targetName, nListedSize))
         throw CListingFault(m_run.ErrorTrace(SOURCE_FILE, 998, MSG_ERROR_DETAILS,
                                              TROVE_PROGRAM_FILE, "File Not Found",
                                              m_capturePath.c_str(), sourcePath.c_str()));
-    return entry->second;
+    return nListedSize;
 }
 
 void CArchiveTarget::MakeListing()
@@ -84,35 +81,11 @@ void CArchiveTarget::MakeListing()
     // Without a trustworthy listing no name can be judged: the run ends.
     try {
         RunArchiveCommand(command.c_str(), m_run, m_capturePath.c_str());
-        CFileOperation capture(m_capturePath.c_str(), FILE_MODE_READ, 0);
-        std::string line;
-        while (capture.FileReadLine(line)) ReadListingLine(line);
+        m_listing.Read(m_capturePath, m_run);
     } catch (const CListingFault&) {
         throw;
     } catch (const std::exception& e) {
         throw CListingFault(e.what());
     }
     m_bListingDone = true;
-}
-
-// "name TAB size CR LF"; runs of TABs separate like one.
-void CArchiveTarget::ReadListingLine(std::string line)
-{
-    if (!line.empty() && line.back() == '\n') line.pop_back();
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.size() >= LISTING_LINE_SIZE) line.resize(LISTING_LINE_SIZE - 1);
-
-    const size_t nNameStart = line.find_first_not_of('\t');
-    if (nNameStart == std::string::npos)
-        m_run.ThrowError(SOURCE_FILE, 942, MSG_ERROR_DETAILS, TROVE_PROGRAM_FILE,
-                         "Invalid File Format", m_capturePath.c_str(), line.c_str());
-    const size_t nNameEnd = line.find('\t', nNameStart);
-    const std::string name = line.substr(nNameStart, nNameEnd - nNameStart);
-    const size_t nSizeStart =
-        nNameEnd == std::string::npos ? std::string::npos : line.find_first_not_of('\t', nNameEnd);
-    if (nSizeStart == std::string::npos)
-        m_run.ThrowError(SOURCE_FILE, 955, MSG_ERROR_DETAILS, TROVE_PROGRAM_FILE,
-                         "Invalid File Format", m_capturePath.c_str(), name.c_str());
-    // Sizes of 2 GiB and more are common: read all 64 bits.
-    m_listing.emplace(name, strtoll(line.c_str() + nSizeStart, nullptr, 10));
 }

@@ -1,9 +1,9 @@
 #pragma once
 #include <string>
-#include <unordered_map>
 #include <unordered_set>
 
 #include "CCheckData.h"
+#include "CDeviceListing.h"
 #include "CTroveRun.h"
 
 // Names the archived copy of each selected log file: its name up to the
@@ -34,7 +34,6 @@ private:
     // listing lacks it.
     long long ListedSize(const std::string& sourcePath);
     void MakeListing();
-    void ReadListingLine(std::string line);
 
     CTroveRun& m_run;
     std::string m_archiveDir;
@@ -44,8 +43,7 @@ private:
     std::string m_targetName;
     std::string m_capturePath;
     bool m_bListingDone;
-    // The first entry of a name counts, as the tool listed it.
-    std::unordered_map<std::string, long long> m_listing;
+    CDeviceListing m_listing;
     // Names given to files of this run: taken, though not yet on the device.
     std::unordered_set<std::string> m_assigned;
     CCheckData m_check;
