@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 #include "CAuthority.h"
 #include "CProductInfo.h"
+#include "CReportException.h"
 #include "zoratmsg.h"
 
 namespace {
@@ -29,9 +31,20 @@ std::string CommandText(int argc, char** argv)
 
 }  // namespace
 
-CTroveRun::CTroveRun(int argc, char** argv)
-    : m_pTrace(nullptr), m_commandText(CommandText(argc, argv)), m_nExitCode(0), m_nSelected(0),
-      m_nCopied(0), m_bListingFault(false)
+std::string DecideLanguage()
+{
+    try {
+        const CBase first;
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return "";
+}
+
+CTroveRun::CTroveRun(int argc, char** argv, std::string languageFault)
+    : m_pTrace(nullptr), m_commandText(CommandText(argc, argv)),
+      m_languageFault(std::move(languageFault)), m_nExitCode(0), m_nSelected(0), m_nCopied(0),
+      m_bListingFault(false)
 {
     // Without the trace the run goes on; the reports keep their texts.
     OpenCommonTrace(TROVE_MODULE, &m_pTrace);
@@ -48,6 +61,7 @@ CTroveRun::~CTroveRun()
 
 void CTroveRun::CheckUserAndServer()
 {
+    if (!m_languageFault.empty()) throw CReportException(m_languageFault.c_str());
     if (CAuthority().IsAdministrator() != 1) ThrowError(SOURCE_FILE, 310, MSG_NOT_ADMINISTRATOR);
     if (CProductInfo(PRODUCT_ZORAT).GetServerType() != REQUIRED_SERVER_TYPE)
         ThrowError(SOURCE_FILE, 325, MSG_WRONG_SERVER_TYPE, TROVE_PROGRAM_FILE);

@@ -10,6 +10,12 @@
 #include "CListingFault.h"
 #include "trovecmd.h"
 
+// The first report object of a process decides the language of the messages,
+// and a language setting it cannot read makes that construction throw. Makes
+// that first object and returns the text it threw ("" when it was made); the
+// messages then stay in English.
+std::string DecideLanguage();
+
 // One file that a run tried to copy, and how that ended.
 struct CopyRecord {
     std::string sourcePath;
@@ -25,7 +31,9 @@ struct CopyRecord {
 class CTroveRun : public virtual CBase {
 public:
     // Opens the common trace, reports the start and writes audit "B".
-    CTroveRun(int argc, char** argv);
+    // languageFault: what DecideLanguage returned, called before this; the
+    // checks before any file end the run on it.
+    CTroveRun(int argc, char** argv, std::string languageFault);
     ~CTroveRun() override;
     CTroveRun(const CTroveRun&) = delete;
     CTroveRun& operator=(const CTroveRun&) = delete;
@@ -45,7 +53,8 @@ public:
         }
     }
 
-    // The user must be an administrator, the server of type 8.
+    // The language setting must have been read, the user must be an
+    // administrator, the server of type 8.
     void CheckUserAndServer();
     CommandOptions& Options() { return m_options; }
 
@@ -75,6 +84,7 @@ private:
 
     CCommonTrace* m_pTrace;
     std::string m_commandText;
+    std::string m_languageFault;
     std::unique_ptr<CAuditLog> m_pAudit;
     CommandOptions m_options;
     std::vector<CopyRecord> m_records;

@@ -6,7 +6,8 @@
 
 int main(int argc, char** argv)
 {
-    CTroveRun run(argc, argv);
+    // Before the run, whose own construction would otherwise throw unguarded.
+    CTroveRun run(argc, argv, DecideLanguage());
     CRestoreRun restore(run);
     run.Guard([&] {
         run.CheckUserAndServer();

@@ -509,6 +509,14 @@ TEST_F(TrovesaveTest, FaultsBeforeSelectionEndTheRun)
          Text(MSG_WRONG_SERVER_TYPE, {PROGRAM})},
         {"CSV logs without their directory", [] { WriteText(AGENT_CONFIG, "[Directory]\r\n"); },
          "-D M:\\archive -L CSV", Text(MSG_DIRECTORY_SETTING_MISSING)},
+        // Read before the run can report anything: the run still reports it.
+        {"no language setting",
+         [] {
+             RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, testing_support::PRODUCT_KEY, "DM Language");
+         },
+         "-D M:\\archive",
+         Text(MSG_REG_VALUE_READ_FAILED,
+              {"HKEY_LOCAL_MACHINE", testing_support::PRODUCT_KEY, "DM Language", "2"})},
     };
     for (const FatalCase& c : cases) {
         SCOPED_TRACE(c.pszWhat);
