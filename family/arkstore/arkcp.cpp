@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "arkstore.h"
+#include "familycommon.h"
 
 using namespace arkstore;
 
@@ -61,8 +62,11 @@ bool CopyOne(const CopyLine& copy, std::string& error)
     // the whole directory under Wine.
     if (CopyFileA(copy.source.c_str(), copy.target.c_str(), TRUE)) return true;
     const DWORD dwError = GetLastError();
+    // A copy that ran out of room leaves its target cut short under Wine: a
+    // full device, not a target that was there before.
+    const bool bFull = dwError == ERROR_DISK_FULL || dwError == ERROR_HANDLE_DISK_FULL;
     if (dwError == ERROR_FILE_EXISTS || dwError == ERROR_ALREADY_EXISTS ||
-        GetFileAttributesA(copy.target.c_str()) != INVALID_FILE_ATTRIBUTES)
+        (!bFull && GetFileAttributesA(copy.target.c_str()) != INVALID_FILE_ATTRIBUTES))
         error = "ARK0013E target " + copy.target + " already exists";
     else
         error = "ARK0014E cannot copy " + copy.source + " to " + copy.target + " (error " +
@@ -100,8 +104,14 @@ int main(int argc, char** argv)
     std::string firstError;
     for (size_t i = 0; i < nCount; ++i) {
         // A device that loses a file and says nothing about it.
-        if (static_cast<int>(i + 1) == faults.nSkip) continue;
+        const int nLine = static_cast<int>(i + 1);
+        if (nLine == faults.nSkip) continue;
+        // Someone else removes the log after the program listed it.
+        if (nLine == faults.nRemove) DeleteFileA(copies[i].source.c_str());
         if (!CopyOne(copies[i], error) && firstError.empty()) firstError = error;
+        // A log still written to: the copy holds it as it was when the copy
+        // began, the log has grown since.
+        if (nLine == faults.nGrow) AppendToFile(copies[i].source, "written during the copy\r\n");
     }
     if (faults.failure != Failure::None) return Fail(faults);
     return firstError.empty() ? 0 : Error(firstError);

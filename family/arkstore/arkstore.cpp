@@ -80,6 +80,8 @@ bool ApplySwitch(bool bCopy, const std::string& name, const std::string& value,
     if (name == "call") return IsCount(value, 1, switches.nOnlyCall);
     if (name == "after" && bCopy) return IsCount(value, 0, faults.nAfter);
     if (name == "skip" && bCopy) return IsCount(value, 1, faults.nSkip);
+    if (name == "remove" && bCopy) return IsCount(value, 1, faults.nRemove);
+    if (name == "grow" && bCopy) return IsCount(value, 1, faults.nGrow);
     if (name == "listing" && !bCopy) {
         if (value != "notab" && value != "empty" &&
             (value.compare(0, 5, "omit:") != 0 || value.size() == 5))

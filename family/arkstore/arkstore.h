@@ -15,6 +15,8 @@ struct Faults {
     std::string message = "ARK0050E request failed";  // for Failure::Text
     int nAfter = -1;      // arkcp: lines copied before failing; -1: fail at once
     int nSkip = 0;        // arkcp: this line (from 1) is left out without a word; 0: none
+    int nRemove = 0;      // arkcp: this line's source is removed before it is copied; 0: none
+    int nGrow = 0;        // arkcp: this line's source grows as it is copied; 0: none
     std::string listing;  // arkls: "notab", "empty" or "omit:<name>"
 };
 

@@ -1,7 +1,9 @@
 // Faults end to end: archive tools that crash, stop half-way or lose a file, a
-// log held open elsewhere, two runs at once, a run killed in its copy, an INI
-// rewrite killed half-way. Whatever happens, no file is lost, every file
-// reported copied is there byte for byte, and no failure passes for success.
+// device that fills up or refuses writes, a log held open elsewhere, removed
+// or written to during its copy, two runs at once, a run killed in its copy,
+// an INI rewrite killed half-way. Whatever happens, no file is lost, every
+// file reported copied is there byte for byte, and no failure passes for
+// success.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <tlhelp32.h>
@@ -165,9 +167,10 @@ protected:
     // the exit code says what the reports say.
     // pnUnrecorded: where a source without a report but with a whole copy is
     // counted instead of as lost, when the audit log may have lost its record.
+    // archiveDir: where a backup's logs found archived already lie.
     static void Judge(const std::string& what, DWORD dwExit, const std::vector<AuditRecord>& audit,
                       const Contents& sources, Tally& tally, bool bKilled = false,
-                      int* pnUnrecorded = nullptr)
+                      int* pnUnrecorded = nullptr, const std::string& archiveDir = ARCHIVE_DIR)
     {
         std::set<std::string> reported;
         size_t nFailed = 0;
@@ -191,7 +194,7 @@ protected:
             } else if (record.result == "C" && !present.empty()) {
                 // A backup names the log, a restore the file it found restored.
                 const bool bBackup = sources.count(present[0]) != 0;
-                if (bBackup && archive.empty()) archive = ContentsOf(ARCHIVE_DIR);
+                if (bBackup && archive.empty()) archive = ContentsOf(archiveDir);
                 bool bWhole = false;
                 for (const auto& source : sources) {
                     if (BaseName(source.first) != BaseName(present[0])) continue;
@@ -212,7 +215,7 @@ protected:
         if (bKilled) return;
         for (const auto& source : sources) {
             if (bRunEnded || reported.count(source.first)) continue;
-            if (pnUnrecorded && archive.empty()) archive = ContentsOf(ARCHIVE_DIR);
+            if (pnUnrecorded && archive.empty()) archive = ContentsOf(archiveDir);
             bool bWhole = false;
             for (const auto& copy : pnUnrecorded ? archive : Contents())
                 bWhole = bWhole || (BaseName(copy.first) == BaseName(source.first) &&
@@ -290,6 +293,16 @@ protected:
                 names.push_back(name);
         }
         return names;
+    }
+
+    // The text of the failure reported for a source; "" when there is none.
+    static std::string FailureOf(const RunResult& run, const std::string& source)
+    {
+        for (const AuditRecord& record : run.audit) {
+            const std::vector<std::string> failed = Inserts(MSG_FILE_COPY_FAILED, record.message);
+            if (record.result == "F" && !failed.empty() && failed[0] == source) return failed[2];
+        }
+        return "";
     }
 
     static void Summarize(const std::string& scenario, const Tally& tally)
@@ -503,6 +516,133 @@ TEST_F(FaultTest, BackupKilledInItsCopyThenRunAgain)
     for (const std::string& name : strays) printf("  stray: %s\n", name.c_str());
     for (const std::string& name : left) printf("  left by the killed run: %s\n", name.c_str());
     Summarize("backup killed in its copy", tally);
+}
+
+// The archive device fills up in the middle of a log: that log fails (what
+// is left of it on the device is no copy), the logs stay; once space is freed
+// the next run archives every log.
+TEST_F(FaultTest, ArchiveDeviceFullThenFreed)
+{
+    const std::string archive = "S:\\archive";
+    ULARGE_INTEGER room = {}, size = {};
+    if (!GetDiskFreeSpaceExA("S:\\", &room, &size, nullptr) || size.QuadPart > 4 << 20) {
+        const std::string why = ReadWholeFile("S:\\not-mounted.txt");
+        GTEST_SKIP() << (why.empty() ? "S: is no small device (mapped by e2e.devices.mount)"
+                                     : why.substr(0, why.find('\r')));
+    }
+    for (const auto& entry : fs::directory_iterator("S:\\")) fs::remove_all(entry.path());
+    fs::create_directories(archive);
+    Tally tally;
+    const Contents sources = WriteLogs(SAVE_DIR, ".log", 3, 2);  // the second one 512 KiB
+    const std::string large = std::next(sources.begin())->first;
+    // Room for the small first log and half of the large one.
+    GetDiskFreeSpaceExA("S:\\", &room, nullptr, nullptr);
+    const std::string filler = WriteLog("S:", "filler", room.QuadPart - 256 * 1024);
+    ++tally.nFaults;
+    const RunResult full = Run("trovesave", "-D " + archive);
+    Judge("device full", full.exitCode, full.audit, sources, tally, false, nullptr, archive);
+    EXPECT_EQ(255u, full.exitCode);
+    EXPECT_NE(std::string::npos, FailureOf(full, large).find("(error 112)")) << large;
+    EXPECT_EQ(sources, ContentsOf(SAVE_DIR));
+
+    DeleteFileA(filler.c_str());
+    const RunResult freed = Run("trovesave", "-D " + archive);
+    Judge("space freed, run again", freed.exitCode, freed.audit, sources, tally, false, nullptr,
+          archive);
+    EXPECT_EQ(0u, freed.exitCode);
+    const auto strays = CheckStored("device full", sources, archive, 1, tally);
+    printf(
+        "device full: exit code %lu, audit %s; freed: exit code %lu, audit %s; %zu cut "
+        "copies left beside the whole ones\n",
+        full.exitCode, full.AuditLetters().c_str(), freed.exitCode, freed.AuditLetters().c_str(),
+        strays.size());
+    Summarize("archive device full in the middle of a log", tally);
+}
+
+// An archive directory that refuses writes (a write-protected device). Where
+// the volume keeps access lists, granting them fails and ends the run; on one
+// without (FAT) the copy tool is refused each log. Nothing passes for copied,
+// the logs stay, and a run to a healthy device archives them all.
+TEST_F(FaultTest, ArchiveDirectoryRefusesWrites)
+{
+    const std::string probe = "W:\\archive\\probe";
+    const bool bWritable = static_cast<bool>(UniqueFileHandle(
+        CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr)));
+    if (bWritable || GetFileAttributesA("W:\\archive") == INVALID_FILE_ATTRIBUTES) {
+        DeleteFileA(probe.c_str());
+        const std::string why = ReadWholeFile("W:\\not-mounted.txt");
+        GTEST_SKIP() << (why.empty() ? "W:\\archive is no write-protected directory"
+                                     : why.substr(0, why.find('\r')));
+    }
+    for (const std::string fileSystem : {"", "FAT"}) {
+        const std::string what =
+            "write-protected " + fileSystem + (fileSystem.empty() ? "" : " ") + "volume";
+        SCOPED_TRACE(what);
+        Reset();
+        Tally tally;
+        const Contents sources = WriteLogs(SAVE_DIR, ".log", 5);
+        SetEnvironmentVariableA("QWACL_FILESYSTEM", fileSystem.empty() ? nullptr : "FAT");
+        ++tally.nFaults;
+        const RunResult refused = Run("trovesave", "-D W:\\archive");
+        SetEnvironmentVariableA("QWACL_FILESYSTEM", nullptr);
+        Judge(what, refused.exitCode, refused.audit, sources, tally);
+        EXPECT_EQ(255u, refused.exitCode);
+        EXPECT_EQ(fileSystem.empty() ? "BF" : "BFFFFF", refused.AuditLetters());
+        EXPECT_TRUE(refused.archive.empty());
+        EXPECT_EQ(sources, ContentsOf(SAVE_DIR));
+
+        const RunResult healthy = Run("trovesave", "-D M:\\archive");
+        Judge(what + ", then a healthy device", healthy.exitCode, healthy.audit, sources, tally);
+        EXPECT_EQ(0u, healthy.exitCode);
+        EXPECT_TRUE(CheckStored(what, sources, ARCHIVE_DIR, 1, tally).empty());
+        Summarize("archive directory on a " + what, tally);
+    }
+}
+
+// A log removed by someone else after the run listed it, before its copy:
+// that log alone fails, the others are archived, the rest of the logs stay.
+TEST_F(FaultTest, LogRemovedBeforeItsCopy)
+{
+    Tally tally;
+    Contents sources = WriteLogs(SAVE_DIR, ".log", 6);
+    const std::string removed = std::next(sources.begin(), 2)->first;
+    SetToolFaults("arkcp.remove=3\n");
+    ++tally.nFaults;
+    const RunResult run = Run("trovesave", "-D M:\\archive");
+    Judge("log removed before its copy", run.exitCode, run.audit, sources, tally);
+    EXPECT_EQ(255u, run.exitCode);
+    EXPECT_EQ("BSSFSSS", run.AuditLetters());
+    EXPECT_EQ("ARK0012E source " + removed + " not found", FailureOf(run, removed));
+    sources.erase(removed);
+    EXPECT_EQ(sources, ContentsOf(SAVE_DIR));
+    EXPECT_TRUE(CheckStored("log removed", sources, ARCHIVE_DIR, 1, tally).empty());
+    Summarize("log removed before its copy", tally);
+}
+
+// A log written to while it is copied: the copy holds less than the log, so
+// it is not taken for one; the next run archives the log as it is now, beside
+// that copy.
+TEST_F(FaultTest, LogGrowsWhileItIsCopied)
+{
+    Tally tally;
+    const std::string grown = std::next(WriteLogs(SAVE_DIR, ".log", 6).begin())->first;
+    SetToolFaults("arkcp.grow=2\n");
+    ++tally.nFaults;
+    const RunResult run = Run("trovesave", "-D M:\\archive");
+    SetToolFaults("");
+    const Contents sources = ContentsOf(SAVE_DIR);  // as the logs are now
+    Judge("log grows while it is copied", run.exitCode, run.audit, sources, tally);
+    EXPECT_EQ(255u, run.exitCode);
+    EXPECT_EQ(Text(MSG_ERROR_DETAILS, {"trovesave.exe", "Copy Not Verified",
+                                       std::string(ARCHIVE_DIR) + "\\" + BaseName(grown) + ".cln"}),
+              FailureOf(run, grown));
+
+    const RunResult again = Run("trovesave", "-D M:\\archive");
+    Judge("grown log, run again", again.exitCode, again.audit, sources, tally);
+    EXPECT_EQ(0u, again.exitCode);
+    EXPECT_EQ(sources, ContentsOf(SAVE_DIR));
+    EXPECT_EQ(1u, CheckStored("grown log", sources, ARCHIVE_DIR, 1, tally).size());
+    Summarize("log grows while it is copied", tally);
 }
 
 // Whether the text is the [big] section with every key from key0 on set to A

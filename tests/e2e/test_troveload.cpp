@@ -101,7 +101,8 @@ protected:
 // What becomes of each archived file, handled in descending name order:
 // 'S' restored byte for byte, '.' not selected, 'C' in the restore directory
 // already (left as it is), 'N' its name does not split, 'L' its target path is
-// too long (the failure names it); failed in the copy:
+// too long (the failure names it), 'M' its name has no ".cln" (no target);
+// failed in the copy:
 // 'D' device error, 'E' the tool's line, 'X' the tool crashed, 'V' claimed
 // but not copied.
 struct RestoreCase {
@@ -203,6 +204,13 @@ TEST_F(TroveloadTest, SelectsRestoresAndReportsEachFile)
         {"the tool crashes", {{a, 'X'}, {b, 'X'}}, "", "arkcp.fail=crash", 255, MSG_RUN_FAILED},
         {"one file lost", {{a, 'S'}, {b, 'V'}, {c, 'S'}}, "", "arkcp.skip=2", 255, MSG_RUN_PARTIAL},
         {"a target path too long", {{a, 'S'}, {tooLong.c_str(), 'L'}}, "", "", 1, MSG_RUN_PARTIAL},
+        // A CSV name ends at its date field: nothing after it is looked at.
+        {"a CSV name without .cln",
+         {{"h_a_X_{1}001_001.CLN", 'M'}, {"h_a_X_{1}001.cln", 'S'}},
+         " -L CSV",
+         "",
+         1,
+         MSG_RUN_PARTIAL},
     };
     for (const RestoreCase& rc : cases) {
         SCOPED_TRACE(rc.pszWhat);
@@ -231,13 +239,15 @@ TEST_F(TroveloadTest, SelectsRestoresAndReportsEachFile)
             // A name that does not split fails before its paths are made.
             const std::string source = fate == 'N' ? "" : path;
             const std::string target =
-                fate == 'N' ? "" : Target(path, strstr(rc.pszOptions, "CSV") ? ".csv" : ".log");
+                fate == 'N' || fate == 'M'
+                    ? ""
+                    : Target(path, strstr(rc.pszOptions, "CSV") ? ".csv" : ".log");
             if (fate == 'C') {
                 out.push_back(Text(MSG_FILE_ALREADY_PRESENT, {target}));
                 audit.push_back("C " + out.back());
                 continue;
             }
-            if (fate != 'N' && fate != 'L') calls.push_back("  " + source + "\t" + target);
+            if (!strchr("NLM", fate)) calls.push_back("  " + source + "\t" + target);
             if (fate == 'S') {
                 records.push_back("S " + Text(MSG_FILE_COPIED, {source, target}));
                 restored[NameOf(target)] = ReadWholeFile(source);
@@ -246,6 +256,7 @@ TEST_F(TroveloadTest, SelectsRestoresAndReportsEachFile)
             const std::map<char, std::string> why = {
                 {'N', Text(MSG_ERROR_DETAILS, {PROGRAM, "Invalid FileName Format", NameOf(path)})},
                 {'L', Text(MSG_OPTION_VALUE_INVALID, {"-R", RESTORE_DIR})},
+                {'M', Text(MSG_ERROR_DETAILS, {"Not Found log extension", NameOf(path)})},
                 {'D', DEVICE_ERROR_TEXT},
                 {'E', "ARK0050E request failed"},
                 {'X', crash},

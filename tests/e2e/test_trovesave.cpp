@@ -459,6 +459,78 @@ TEST_F(TrovesaveTest, NameThatDoesNotSplitFailsWithoutPaths)
     }
 }
 
+// A target path may have 251 characters, counted in bytes of code page 932.
+// A log whose plain or numbered target would be longer, or whose name lacks
+// the extension the run looks for, fails alone, naming the candidate built so
+// far (none before the base name is known); the log beside it is copied.
+TEST_F(TrovesaveTest, TargetPathsAtTheLengthLimit)
+{
+    const std::string dir = Archived(std::string(69, 'd'));  // 80 characters, the most -D takes
+    const std::string so = "\x83\x5C";  // one double-byte character, a backslash's byte second
+    // A log name whose base name has that many bytes, ending in tail.
+    const auto name = [](size_t nBase, const std::string& tail) {
+        const std::string rest = Dated("_app_X_{1}") + tail;
+        return std::string(nBase - rest.size(), 'h') + rest + ".log";
+    };
+    struct LimitCase {
+        const char* pszWhat;
+        std::string name;
+        bool bPlainTaken;       // by an archived file of another size
+        const char* pszTarget;  // suffix of the target or candidate; nullptr: none built
+        int nTag;               // where the failure is reported; 0: copied
+    };
+    const LimitCase cases[] = {
+        {"251 characters", name(166, ""), false, "", 0},
+        {"252 characters", name(167, ""), false, "", 800},
+        {"numbered, 255 characters", name(166, ""), true, "_001", 1042},
+        {"251 bytes, 250 characters", name(166, "_" + so), false, "", 0},
+        {"252 bytes, 251 characters", name(167, "_" + so), false, "", 800},
+        // Fields after the date: the name splits at its ".log", while the
+        // file list matched ".CSV" without regard to case.
+        {"no .csv in a CSV log's name", Dated("hA_app_X_{1}001_01.log.CSV"), false, nullptr, 786},
+    };
+    for (const LimitCase& c : cases) {
+        SCOPED_TRACE(c.pszWhat);
+        Reset();
+        ASSERT_TRUE(CreateDirectoryA(dir.c_str(), nullptr));
+        const bool bCsv = c.nTag == 786;
+        const char* pszSourceDir = bCsv ? NORMALIZE_DIR : SAVE_DIR;
+        const std::string otherBase = Dated(bCsv ? "z_a_X_{1}001" : "z_a_X_{1}");
+        const std::string source = WriteLog(pszSourceDir, c.name, 10);
+        const std::string other = WriteLog(pszSourceDir, otherBase + (bCsv ? ".csv" : ".log"), 10);
+        const std::string base = c.name.substr(0, c.name.find('.'));
+        if (c.bPlainTaken) WriteLog(dir, base + ".cln", 11);
+        const std::string target = c.pszTarget ? dir + "\\" + base + c.pszTarget + ".cln" : "";
+        const std::string otherTarget = dir + "\\" + otherBase + ".cln";
+        const std::string args = "-D " + dir + (bCsv ? " -L CSV" : "");
+        const RunResult run = Save(args);
+
+        const std::string why = bCsv ? Text(MSG_ERROR_DETAILS, {"Not Found log extension", c.name})
+                                     : Text(MSG_OPTION_VALUE_INVALID, {"-D", dir});
+        const std::string failed = Failed(source, target, why);
+        Lines out = {Started()}, audit = {"B " + Started()}, lines;
+        if (c.nTag) {
+            out.push_back(failed);
+            audit.push_back("F " + failed);
+            EXPECT_NE(std::string::npos,
+                      run.trace.find("trovecmd(" + std::to_string(c.nTag) + ") " + why));
+        } else {
+            audit.push_back("S " + Copied(source, target));
+            lines.push_back(source + "\t" + target);
+            EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(target.c_str()));
+        }
+        audit.push_back("S " + Copied(other, otherTarget));
+        lines.push_back(other + "\t" + otherTarget);
+        out.push_back(Final(c.nTag ? MSG_RUN_PARTIAL : MSG_RUN_SUCCEEDED, args));
+        EXPECT_EQ(c.nTag ? 1u : 0u, run.exitCode);
+        EXPECT_EQ(out, run.out);
+        EXPECT_EQ(audit, run.AuditLines());
+        ASSERT_EQ(c.bPlainTaken ? 2u : 1u, run.calls.size());
+        EXPECT_EQ(lines, run.calls.back().lines);
+        EXPECT_EQ(lines.size() + c.bPlainTaken, run.archive.size());
+    }
+}
+
 TEST_F(TrovesaveTest, LogLockedElsewhereFailsThatLogOnly)
 {
     const std::string locked = WriteLog(SAVE_DIR, Dated("hostA_app_X_{1}.log"), 10);
