@@ -38,13 +38,21 @@ void PackTexts(const char* const texts[5], const char* packed[5])
     while (n < 5) packed[n++] = NULL_TEXT;
 }
 
-// At most the 4096 bytes a message holds; a double-byte character across the
-// cut goes whole.
+// The length of a text of nLength bytes cut to at most nMaximum; a
+// double-byte character across the cut goes whole.
+size_t WholeLength(const char* pszText, size_t nLength, size_t nMaximum)
+{
+    if (nLength <= nMaximum) return nLength;
+    const bool bLeadAtCut =
+        nMaximum > 0 && CBase::IsLeadByteAt(pszText, pszText + nMaximum - 1) == 1;
+    return bLeadAtCut ? nMaximum - 1 : nMaximum;
+}
+
+// At most the 4096 bytes a message holds, cut as WholeLength cuts.
 void CopyText(char* pszTarget, const char* pszSource)
 {
-    size_t nLength = strnlen(pszSource, MESSAGE_BUFFER_SIZE);
-    if (nLength == MESSAGE_BUFFER_SIZE)
-        nLength -= CBase::IsLeadByteAt(pszSource, pszSource + MESSAGE_BUFFER_SIZE - 2) == 1 ? 2 : 1;
+    const size_t nLength =
+        WholeLength(pszSource, strnlen(pszSource, MESSAGE_BUFFER_SIZE), MESSAGE_BUFFER_SIZE - 1);
     memmove(pszTarget, pszSource, nLength);
     pszTarget[nLength] = '\0';
 }
@@ -318,10 +326,7 @@ int CBase::IsLeadByteAt(const char* pszStart, const char* pszPos)
 
 void CBase::CutWhole(std::string& text, size_t nMaximum)
 {
-    if (text.size() <= nMaximum) return;
-    const bool bLeadAtCut =
-        nMaximum > 0 && IsLeadByteAt(text.c_str(), text.c_str() + nMaximum - 1) == 1;
-    text.resize(bLeadAtCut ? nMaximum - 1 : nMaximum);
+    text.resize(WholeLength(text.c_str(), text.size(), nMaximum));
 }
 
 int GetThreadRedirect(DWORD dwThreadId)

@@ -99,9 +99,7 @@ TEST_F(CFileListTest, StampAndTextsCutToSize)
 
 TEST_F(CFileListTest, RedirectionOffBelowSystemDirectoryAndAlwaysBackOn)
 {
-    char szWindows[MAX_PATH];
-    GetWindowsDirectoryA(szWindows, sizeof(szWindows));
-    const std::string dll = std::string(szWindows) + "\\system32\\kernel32.dll";
+    const std::string dll = fake_wow64::SystemDirectory() + "kernel32.dll";
     fake_wow64::State& fake = fake_wow64::Install();
     CFileList list;
     list.ExecFileListCmd(dll.c_str(), 1);

@@ -63,4 +63,11 @@ State& Install()
     return s_state;
 }
 
+std::string SystemDirectory()
+{
+    char szWindows[MAX_PATH];
+    GetWindowsDirectoryA(szWindows, sizeof(szWindows));
+    return std::string(szWindows) + "\\system32\\";
+}
+
 }  // namespace fake_wow64

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <string>
 
 namespace fake_wow64 {
 
@@ -25,5 +26,8 @@ struct State {
 
 // Installs the fakes for the rest of the process; the state is fresh.
 State& Install();
+
+// "<Windows directory>\system32\": below it the redirection is switched off.
+std::string SystemDirectory();
 
 }  // namespace fake_wow64

@@ -59,9 +59,7 @@ protected:
     void SetUp() override
     {
         ASSERT_NO_FATAL_FAILURE(ProductTest::SetUp());
-        char szWindows[MAX_PATH];
-        GetWindowsDirectoryA(szWindows, sizeof(szWindows));
-        systemDir = std::string(szWindows) + "\\system32\\";
+        systemDir = fake_wow64::SystemDirectory();
     }
 
     ScopedTempDir work;

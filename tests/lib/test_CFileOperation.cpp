@@ -212,9 +212,7 @@ TEST_F(CFileOperationTest, SizesBeyondFourGigabytes)
 
 TEST_F(CFileOperationTest, SizeBelowTheSystemDirectorySwitchesRedirection)
 {
-    char szWindows[MAX_PATH];
-    GetWindowsDirectoryA(szWindows, sizeof(szWindows));
-    const std::string dll = std::string(szWindows) + "\\system32\\kernel32.dll";
+    const std::string dll = fake_wow64::SystemDirectory() + "kernel32.dll";
     fake_wow64::State& fake = fake_wow64::Install();
     CFileOperation file;
     EXPECT_LT(0, file.FileSize(dll.c_str()));
