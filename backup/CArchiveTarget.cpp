@@ -4,6 +4,7 @@
 
 #include "CAuditLog.h"
 #include "trovecmd_config.h"
+#include "trovecmd_names.h"
 #include "zoratmsg.h"
 
 namespace {
@@ -26,7 +27,7 @@ bool CArchiveTarget::AssignArchiveTarget(const std::string& fileName,
                                          const std::string& sourcePath, long long nSourceSize)
 {
     m_targetPath.clear();
-    const size_t nExtension = fileName.find(m_extension);
+    const size_t nExtension = FindNameSuffix(fileName, m_extension.c_str());
     if (nExtension == std::string::npos)
         m_run.ThrowError(SOURCE_FILE, 786, MSG_ERROR_DETAILS, "Not Found log extension",
                          fileName.c_str());
@@ -35,12 +36,15 @@ bool CArchiveTarget::AssignArchiveTarget(const std::string& fileName,
 
     for (int nAttempt = 1;; ++nAttempt) {
         // A name given earlier in this run is taken even before the copy.
-        const bool bAssigned = m_assigned.count(m_targetName) != 0;
-        if (!bAssigned && m_check.CheckFileExist(m_targetPath.c_str(), CHECK_MODE_FILE) != 1) {
-            m_assigned.insert(m_targetName);
+        const bool bAssigned = m_assigned.count(FoldedName(m_targetName)) != 0;
+        if (!bAssigned && m_check.CheckFileExist(m_targetPath.c_str(), CHECK_MODE_ANY) != 1) {
+            m_assigned.insert(FoldedName(m_targetName));
             return true;
         }
-        if (!bAssigned && ListedSize(sourcePath) == nSourceSize) {
+        // A directory of that name holds no archived copy, and never will.
+        const bool bFile =
+            !bAssigned && m_check.CheckFileExist(m_targetPath.c_str(), CHECK_MODE_FILE) == 1;
+        if (bFile && ListedSize(sourcePath) == nSourceSize) {
             m_run.Audit(
                 m_run.InfoTrace(SOURCE_FILE, 1008, MSG_FILE_ALREADY_PRESENT, sourcePath.c_str()),
                 "C", AUDIT_CONSOLE_STDOUT);

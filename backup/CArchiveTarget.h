@@ -44,7 +44,8 @@ private:
     std::string m_capturePath;
     bool m_bListingDone;
     CDeviceListing m_listing;
-    // Names given to files of this run: taken, though not yet on the device.
-    std::unordered_set<std::string> m_assigned;
+    // Names given to files of this run: taken, though not yet on the device;
+    // folded, as the device tells names apart.
+    std::unordered_set<std::wstring> m_assigned;
     CCheckData m_check;
 };

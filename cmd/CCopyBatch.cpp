@@ -42,7 +42,7 @@ void CCopyBatch::StartListFile()
     m_file.FileClose();
     m_lists.push_back(ListFile{TemporaryFile("arkcplist", true), {}});
     m_nLines = 0;
-    m_file.FileOpen(m_lists.back().path.c_str(), FILE_MODE_WRITE, 0);
+    m_file.FileOpen(m_lists.back().path.c_str(), FILE_MODE_PRIVATE, 0);
 }
 
 void CCopyBatch::Open() { StartListFile(); }

@@ -4,6 +4,7 @@
 
 #include "CFileOperation.h"
 #include "trovecmd.h"
+#include "trovecmd_names.h"
 #include "zoratmsg.h"
 
 namespace {
@@ -32,7 +33,7 @@ void CDeviceListing::Read(const std::string& capturePath, CBase& errorRecord)
 
 bool CDeviceListing::Find(const std::string& name, long long& nSize) const
 {
-    const auto entry = m_sizes.find(name);
+    const auto entry = m_sizes.find(FoldedName(name));
     if (entry == m_sizes.end()) return false;
     nSize = entry->second;
     return true;
@@ -57,5 +58,5 @@ void CDeviceListing::AddLine(std::string line, const std::string& capturePath, C
     // The size piece alone: blanks before a TAB must not reach the next piece.
     // Sizes of 2 GiB and more are common: read all 64 bits.
     const std::string size = line.substr(nSizeStart, line.find('\t', nSizeStart) - nSizeStart);
-    m_sizes.emplace(name, strtoll(size.c_str(), nullptr, 10));
+    m_sizes.emplace(FoldedName(name), strtoll(size.c_str(), nullptr, 10));
 }

@@ -13,11 +13,12 @@ public:
     // errorRecord and its text thrown, as are read failures.
     void Read(const std::string& capturePath, CBase& errorRecord);
 
-    // The size listed for the name (its first entry); false when unlisted.
+    // The size listed for the name (its first entry), found without regard
+    // to letter case as the device finds it; false when unlisted.
     bool Find(const std::string& name, long long& nSize) const;
 
 private:
     void AddLine(std::string line, const std::string& capturePath, CBase& errorRecord);
 
-    std::unordered_map<std::string, long long> m_sizes;
+    std::unordered_map<std::wstring, long long> m_sizes;  // by folded name
 };

@@ -7,6 +7,7 @@
 #include "CAuthority.h"
 #include "CProductInfo.h"
 #include "CReportException.h"
+#include "UniqueHandle.h"
 #include "zoratmsg.h"
 
 namespace {
@@ -30,6 +31,15 @@ std::string CommandText(int argc, char** argv)
 }
 
 }  // namespace
+
+void RestrictLibrarySearch()
+{
+    // Looked up: older systems lack it, and keep their own search order.
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    const auto pfnSetDefault = GetProcAs<SetDefaultDllDirectoriesFn>(
+        GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories");
+    if (pfnSetDefault) pfnSetDefault(LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
+}
 
 std::string DecideLanguage()
 {

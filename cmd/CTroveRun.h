@@ -10,6 +10,11 @@
 #include "CListingFault.h"
 #include "trovecmd.h"
 
+// Takes the current directory and PATH out of the library search where the
+// system can: what the programs load comes from the system, their own
+// directory or a full path. Called first thing.
+void RestrictLibrarySearch();
+
 // The first report object of a process decides the language of the messages,
 // and a language setting it cannot read makes that construction throw. Makes
 // that first object and returns the text it threw ("" when it was made); the

@@ -1,6 +1,5 @@
 // Configuration, directories and the archive storage commands: the part of
 // the command core that reads settings and runs the tools.
-#include <cctype>
 #include <cstring>
 #include <string>
 
@@ -12,7 +11,9 @@
 #include "CProductInfo.h"
 #include "CRegistry.h"
 #include "CReportException.h"
+#include "UniqueHandle.h"
 #include "trovecmd_config.h"
+#include "trovecmd_names.h"
 #include "zoratmsg.h"
 
 namespace {
@@ -23,39 +24,32 @@ const char ARKSTORE_KEY[] = "SOFTWARE\\Kelvane\\Install\\Arkstore";
 
 const size_t MAX_FAILURE_TEXT = 4096;
 
-// Case-blind comparison of two paths of the active code page: single-byte
-// letters fold, the bytes of a double-byte character must match as they are.
-bool SamePathText(const char* psz1, const char* psz2)
+// The path made full (".", "..", trailing dots and blanks resolved), then as
+// its long names give it.
+std::string FullLongName(const char* pszPath)
 {
-    for (;; ++psz1, ++psz2) {
-        const unsigned char c1 = static_cast<unsigned char>(*psz1);
-        const unsigned char c2 = static_cast<unsigned char>(*psz2);
-        if (IsDBCSLeadByte(c1)) {
-            if (c1 != c2 || psz1[1] != psz2[1]) return false;
-            if (!psz1[1]) return true;
-            ++psz1;
-            ++psz2;
-            continue;
-        }
-        if (toupper(c1) != toupper(c2)) return false;
-        if (!c1) return true;
-    }
-}
-
-// The path as its long names give it.
-std::string LongName(const char* pszPath)
-{
+    char szFull[DIR_BUFFER_SIZE] = {};
+    const DWORD dwLength = GetFullPathNameA(pszPath, sizeof(szFull), szFull, nullptr);
+    const bool bFull = dwLength > 0 && dwLength < sizeof(szFull);
     char szLong[DIR_BUFFER_SIZE] = {};
     unsigned int nSize = sizeof(szLong);
-    CConvertData().ConvertLongName(pszPath, szLong, &nSize);
+    CConvertData().ConvertLongName(bFull ? szFull : pszPath, szLong, &nSize);
     return szLong;
 }
 
-// An exit status of the error-severity range (top four bits 0xC), such as an
-// access violation: the tool crashed or was ended.
-bool IsExceptionStatus(int nExitCode)
+// Where an existing directory really lies, junctions and links followed; ""
+// when that cannot be told.
+std::string FinalPath(const std::string& directory)
 {
-    return (static_cast<DWORD>(nExitCode) >> 28) == 0xC;
+    const UniqueFileHandle handle(
+        CreateFileA(directory.c_str(), FILE_READ_ATTRIBUTES,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!handle) return "";
+    char szFinal[DIR_BUFFER_SIZE] = {};
+    const DWORD dwLength =
+        GetFinalPathNameByHandleA(handle.get(), szFinal, sizeof(szFinal), FILE_NAME_NORMALIZED);
+    return dwLength > 0 && dwLength < sizeof(szFinal) ? szFinal : "";
 }
 
 // The first line of the capture file without its line end; "" when there is
@@ -103,11 +97,19 @@ void ReadNormalizeDir(char* pszBuffer, const std::string& logKind, CBase& errorR
 
 void CheckNotSameDir(const char* pszProtectedDir, const char* pszOptionDir, CBase& errorRecord)
 {
-    const std::string optionDir = LongName(pszOptionDir);
-    const std::string protectedDir = CCheckData().CheckFileExist(pszProtectedDir, CHECK_MODE_DIRECTORY)
-                                         ? LongName(pszProtectedDir)
+    const std::string optionDir = FullLongName(pszOptionDir);
+    const bool bProtectedExists =
+        CCheckData().CheckFileExist(pszProtectedDir, CHECK_MODE_DIRECTORY) == 1;
+    const std::string protectedDir = bProtectedExists
+                                         ? FullLongName(pszProtectedDir)
                                          : std::string(pszProtectedDir).substr(0, DIR_BUFFER_SIZE);
-    if (SamePathText(protectedDir.c_str(), optionDir.c_str()))
+    bool bSame = FoldedName(protectedDir) == FoldedName(optionDir);
+    if (!bSame && bProtectedExists) {
+        const std::string protectedFinal = FinalPath(protectedDir);
+        bSame = !protectedFinal.empty() &&
+                FoldedName(protectedFinal) == FoldedName(FinalPath(optionDir));
+    }
+    if (bSame)
         errorRecord.ThrowError(SOURCE_FILE, 2126, MSG_OPTION_VALUE_INVALID, "-D", pszOptionDir);
 }
 
@@ -115,13 +117,16 @@ void GetArchiveToolDir(char* pszBuffer, DWORD dwBufferSize)
 {
     memset(pszBuffer, 0, dwBufferSize);
     DWORD dwSize = dwBufferSize;
-    CRegistry(ARKSTORE_KEY, nullptr, REG_ACCESS_READ).ReadRegStringVal("Directory", pszBuffer, &dwSize);
+    CRegistry(ARKSTORE_KEY, nullptr, REG_ACCESS_READ)
+        .ReadRegPathVal("Directory", pszBuffer, &dwSize);
 }
 
 void RunArchiveCommand(const char* pszCommandLine, CBase& errorRecord, const char* pszCaptureFile)
 {
     const int nExitCode = CCmdExecuteEx(pszCommandLine).WaitAndRead();
-    if (nExitCode <= 0 && !IsExceptionStatus(nExitCode)) return;
+    // Only 0 is success: a negative code, an exception status or a C
+    // program's exit(-1), is no word that the copy was made.
+    if (nExitCode == 0) return;
 
     // The tool's own first line says best what went wrong; a blank one says
     // nothing, so it counts as no output.

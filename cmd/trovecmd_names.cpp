@@ -1,4 +1,8 @@
 // Log file names: host_second_kind_date[_extra][_short][_last].suffix
+#include <windows.h>
+
+#include <cctype>
+#include <cstring>
 #include <string>
 
 #include "trovecmd.h"
@@ -19,6 +23,39 @@ const char NAME_SUFFIX[] = ".log";
 const size_t CSV_DATE_FIELD = 11;
 const char NOT_THIS_KIND[] = "00000000";
 
+// Characters no file name holds; a listing converted to the code page shows
+// a character the code page lacks as "?", or by its nearest fit, which may
+// be a separator.
+const char NOT_IN_NAMES[] = "\\/:*?\"<>|";
+
+// CON, PRN, AUX, NUL, COM1-9 and LPT1-9 name devices, whatever follows the
+// first dot and with blanks before it.
+bool IsDeviceName(const std::string& name)
+{
+    std::string stem = name.substr(0, name.find('.'));
+    stem.erase(stem.find_last_not_of(' ') + 1);
+    for (char& c : stem) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+    if (stem == "CON" || stem == "PRN" || stem == "AUX" || stem == "NUL") return true;
+    return stem.size() == 4 && (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0) &&
+           stem[3] >= '1' && stem[3] <= '9';
+}
+
+// A name that can stand for one file of its directory and no other place.
+bool IsPlainFileName(const std::string& name)
+{
+    if (name.empty() || name.back() == '.' || name.back() == ' ' || IsDeviceName(name))
+        return false;
+    for (size_t i = 0; i < name.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(name[i]);
+        if (IsDBCSLeadByte(c) && i + 1 < name.size()) {
+            ++i;  // a trail byte may look like a backslash and is none
+            continue;
+        }
+        if (c < 0x20 || c == 0x7f || strchr(NOT_IN_NAMES, c)) return false;
+    }
+    return true;
+}
+
 class LogFileNameParser {
 public:
     LogFileNameParser(const std::string& name, const std::string& logKind, CBase& errorRecord)
@@ -28,6 +65,7 @@ public:
 
     LogFileNameFields Parse()
     {
+        if (!IsPlainFileName(m_name)) Fail(2170);
         const size_t p1 = Separator(0, 2185);
         m_fields.hostField = Between(std::string::npos, p1);
         const size_t p2 = Separator(p1 + 1, 2197);
@@ -138,8 +176,30 @@ private:
 
 }  // namespace
 
+size_t FindNameSuffix(const std::string& name, const char* pszSuffix)
+{
+    // The separators as the parse finds them: the kind is never empty.
+    const size_t p1 = name.find('_');
+    const size_t p2 = p1 == std::string::npos ? p1 : name.find('_', p1 + 1);
+    const size_t p3 = p2 == std::string::npos ? p2 : name.find('_', p2 + 2);
+    return p3 == std::string::npos ? p3 : name.find(pszSuffix, p3 + 1);
+}
+
 LogFileNameFields ParseLogFileName(const std::string& name, const std::string& logKind,
                                    CBase& errorRecord)
 {
     return LogFileNameParser(name, logKind, errorRecord).Parse();
+}
+
+std::wstring FoldedName(const std::string& name)
+{
+    const int nLength =
+        MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), nullptr, 0);
+    std::wstring folded(static_cast<size_t>(nLength), L'\0');
+    if (nLength > 0) {
+        MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), &folded[0],
+                            nLength);
+        CharUpperBuffW(&folded[0], static_cast<DWORD>(nLength));
+    }
+    return folded;
 }

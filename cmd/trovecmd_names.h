@@ -18,6 +18,16 @@ struct LogFileNameFields {
     std::string lastField;  // tells generations of one log apart
 };
 
-// Splits a file name; a name that does not split is reported and thrown.
+// Splits a file name; a name that does not split, or that is no plain file
+// name (a separator, a character no name holds, a device name, a trailing
+// dot or blank), is reported and thrown.
 LogFileNameFields ParseLogFileName(const std::string& name, const std::string& logKind,
                                    CBase& errorRecord);
+
+// Where the suffix of a name that splits begins: its first occurrence after
+// the third separator, so that ".log" in a host or kind is no suffix. npos
+// when it has none.
+size_t FindNameSuffix(const std::string& name, const char* pszSuffix);
+
+// The name as the file system tells names apart: without letter case.
+std::wstring FoldedName(const std::string& name);

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "CInfoCtl.h"
+#include "CProductInfo.h"
 #include "CReportException.h"
 #include "zoratmsg.h"
 
@@ -11,6 +12,15 @@ namespace {
 
 const char SOURCE_FILE[] = "..\\..\\src\\CAuditLog";
 const int NOT_CALLED = 7;
+
+// "<Install>\bin\auvex.dll": beside the programs, never searched for.
+std::string ClientLibraryPath()
+{
+    char szInstall[PATH_BUFFER_SIZE];
+    DWORD dwSize = sizeof(szInstall);
+    CProductInfo(PRODUCT_ZORAT).GetInstallPath(szInstall, &dwSize);
+    return std::string(szInstall) + "\\bin\\auvex.dll";
+}
 
 }  // namespace
 
@@ -29,9 +39,14 @@ CAuditLog::~CAuditLog() { CloseAuditLog(); }
 // The library and its three exports; traced and false when any is missing.
 bool CAuditLog::LoadClientLibrary()
 {
-    m_hAuvex.reset(LoadLibraryA("auvex.dll"));
+    DWORD dwError = ERROR_BAD_PATHNAME;
+    try {
+        m_hAuvex.reset(LoadLibraryA(ClientLibraryPath().c_str()));
+        dwError = GetLastError();
+    } catch (const CReportException&) {
+        // The installation directory is reported already; no library then.
+    }
     if (!m_hAuvex) {
-        const DWORD dwError = GetLastError();
         ErrorTrace(SOURCE_FILE, __LINE__, MSG_ERROR_DETAILS, "Load library failed.", "auvex.dll",
                    GetSystemErrorText(dwError));
         return false;
@@ -43,7 +58,7 @@ bool CAuditLog::LoadClientLibrary()
                             : nullptr;
     if (m_pfnClose) return true;
 
-    const DWORD dwError = GetLastError();
+    dwError = GetLastError();
     const char* pszMissing = !m_pfnOpen    ? "Av_OpenAuditLog"
                              : !m_pfnWrite ? "Av_WriteAuditLog"
                                            : "Av_CloseAuditLog";

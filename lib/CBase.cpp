@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "CCheckData.h"
 #include "CCommonTrace.h"
 #include "CLanguage.h"
 #include "CReportException.h"
@@ -74,34 +75,38 @@ DWORD FormatCut(char* pszTarget, DWORD dwFlags, LPCVOID pSource, DWORD dwMessage
     return dwLength;
 }
 
-// "<Install>\bin\zoratmsg.dll" of this product, or the bare file name when
-// the installation directory is not registered.
+// "<Install>\bin\zoratmsg.dll" of this product; "" when the installation
+// directory is not registered as a full path, as a message file searched for
+// elsewhere could be anyone's.
 std::string MessageFilePath()
 {
-    std::string path;
     HKEY hKey = nullptr;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Kelvane\\Brannoc\\CurrentVersion\\Zorat", 0,
-                      KEY_READ, &hKey) == ERROR_SUCCESS) {
-        UniqueHKey key(hKey);
-        char szInstall[1025];
-        DWORD dwSize = sizeof(szInstall) - 1;
-        if (RegQueryValueExA(key.get(), "Install", nullptr, nullptr,
-                             reinterpret_cast<BYTE*>(szInstall), &dwSize) == ERROR_SUCCESS) {
-            szInstall[dwSize] = '\0';
-            path = szInstall;
-            path += "\\bin\\";
-        }
-    }
-    return path + "zoratmsg.dll";
+                      KEY_READ, &hKey) != ERROR_SUCCESS)
+        return "";
+    UniqueHKey key(hKey);
+    char szInstall[1025];
+    DWORD dwSize = sizeof(szInstall) - 1;
+    if (RegQueryValueExA(key.get(), "Install", nullptr, nullptr, reinterpret_cast<BYTE*>(szInstall),
+                         &dwSize) != ERROR_SUCCESS)
+        return "";
+    szInstall[dwSize] = '\0';
+    if (!CCheckData::IsAbsolutePath(szInstall)) return "";
+    return std::string(szInstall) + "\\bin\\zoratmsg.dll";
 }
 
 // The message file, loaded at the first report and kept for the life of the
 // process: loading it for every report costs about a millisecond each under
-// load. Null when it could not be loaded; then every report takes the fixed
+// load. Loaded as data: only its message table is wanted, none of its code
+// runs. Null when it could not be loaded; then every report takes the fixed
 // template.
 HMODULE MessageModule()
 {
-    static const UniqueModule s_module(LoadLibraryA(MessageFilePath().c_str()));
+    static const UniqueModule s_module([] {
+        const std::string path = MessageFilePath();
+        return path.empty() ? nullptr
+                            : LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    }());
     return s_module.get();
 }
 

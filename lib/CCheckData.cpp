@@ -75,6 +75,16 @@ int CCheckData::CheckRange(int nValue, int nMinimum, int nMaximum)
     return nMinimum <= nValue && nValue <= nMaximum ? 1 : 0;
 }
 
+int CCheckData::IsAbsolutePath(const char* pszPath)
+{
+    const unsigned char c = static_cast<unsigned char>(pszPath[0]);
+    const bool bLetter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+    if (bLetter && pszPath[1] == ':' && pszPath[2] == '\\') return 1;  // C:\...
+    const bool bUnc = pszPath[0] == '\\' && pszPath[1] == '\\' && pszPath[2] != '\0' &&
+                      pszPath[2] != '\\';  // \\server\...
+    return bUnc ? 1 : 0;
+}
+
 int CCheckData::IsSystem32Path(const char* pszPath) const
 {
     return strncmp(pszPath, m_strSystemPrefix.c_str(), m_strSystemPrefix.size()) == 0 ? 1 : 0;
@@ -108,5 +118,6 @@ int CCheckData::CheckFileExist(const char* pszPath, int nMode)
     m_redirection.SwitchOn();
 
     const bool bDirectory = (dwAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (nMode == CHECK_MODE_ANY) return 1;
     return (nMode == CHECK_MODE_FILE ? !bDirectory : bDirectory) ? 1 : 0;
 }

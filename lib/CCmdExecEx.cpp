@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "CPrivateFile.h"
 #include "CReportException.h"
 #include "UniqueHandle.h"
 #include "zoratmsg.h"
@@ -195,11 +196,10 @@ DWORD CCmdExecuteEx::ReadPipe(char (&buffer)[4096])
     return dwRead;
 }
 
-// Truncated when it exists; others may read it while the run goes on.
+// The run's own file, made anew; others may read it while the run goes on.
 HANDLE CCmdExecuteEx::CreateCaptureFile()
 {
-    return CreateFileA(m_strErrFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                       nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return CPrivateFile::Create(m_strErrFile.c_str(), FILE_SHARE_READ | FILE_SHARE_WRITE);
 }
 
 const char* CCmdExecuteEx::ReportCaptureFailure(int nLine)

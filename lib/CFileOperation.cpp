@@ -8,8 +8,10 @@
 #include <new>
 
 #include "CCheckData.h"
+#include "CPrivateFile.h"
 #include "CProductInfo.h"
 #include "CReportException.h"
+#include "UniqueHandle.h"
 #include "zoratmsg.h"
 
 namespace {
@@ -103,7 +105,7 @@ void CFileOperation::FileOpen(const char* pszName, int nMode, int nRedirect)
 
     m_strFileName = pszName;
     m_nFileMode = nMode;
-    if (nMode < FILE_MODE_READ || nMode > FILE_MODE_WRITE) {
+    if (nMode < FILE_MODE_READ || nMode > FILE_MODE_PRIVATE) {
         m_nFileMode = 0;
         ThrowError(SOURCE_FILE, __LINE__, MSG_ERROR_DETAILS, "CFileOperation()", pszName,
                    "The FileMode value is outside range", std::to_string(nMode).c_str());
@@ -113,9 +115,17 @@ void CFileOperation::FileOpen(const char* pszName, int nMode, int nRedirect)
     m_nRtyTime = info.GetFileRtyTime();
 
     const std::ios::openmode flags = OpenFlags(nMode);
-    m_File.open(pszName, flags);
+    const auto open = [&] {
+        if (nMode == FILE_MODE_PRIVATE &&
+            !UniqueFileHandle(CPrivateFile::Create(pszName, FILE_SHARE_READ | FILE_SHARE_WRITE))) {
+            m_File.setstate(std::ios::failbit);
+            return;
+        }
+        m_File.open(pszName, flags);
+    };
+    open();
     if (m_File.fail() && !Retry("file opening retry", true, [&] {
-            m_File.open(pszName, flags);
+            open();
             return m_File.fail() ? Attempt::Failed : Attempt::Done;
         })) {
         m_nFileMode = 0;

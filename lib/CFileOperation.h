@@ -12,6 +12,9 @@
 #define FILE_MODE_UPDATE 2
 #define FILE_MODE_APPEND 3
 #define FILE_MODE_WRITE 4
+// Written, as a file the run makes its own (CPrivateFile), never one that
+// was there before.
+#define FILE_MODE_PRIVATE 5
 
 // Reading and writing files on a busy server: every open, read, write and
 // removal that fails is retried (count and pause from the product's

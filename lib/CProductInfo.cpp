@@ -127,7 +127,7 @@ void CProductInfo::GetInstallPath(char* pszBuffer, DWORD* pdwSize)
                    "Invalid ProductType", Decimal(m_nProductType).c_str());
     const DWORD dwCapacity = *pdwSize;
     CRegistry(location.pszKey, nullptr, REG_ACCESS_READ)
-        .ReadRegStringVal(location.pszValue, pszBuffer, pdwSize);
+        .ReadRegPathVal(location.pszValue, pszBuffer, pdwSize);
     // A value that fills the buffer without a terminator is too long for it.
     if (strnlen(pszBuffer, dwCapacity) == dwCapacity)
         ThrowNotEnoughBuffer("GetInstallPath()", dwCapacity);

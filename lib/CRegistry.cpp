@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+
+#include "CCheckData.h"
 #include "zoratmsg.h"
 
 namespace {
@@ -125,6 +127,15 @@ int CRegistry::ReadRegStringVal(const char* pszValueName, void* pBuffer, DWORD* 
     if (!CheckAndReadRegVal(pszValueName, pBuffer, pdwSize))
         ThrowError(SOURCE_FILE, __LINE__, MSG_REG_VALUE_READ_FAILED, m_szRootName, m_szKeyPath,
                    pszValueName, "2");
+    return 1;
+}
+
+int CRegistry::ReadRegPathVal(const char* pszValueName, char* pszBuffer, DWORD* pdwSize)
+{
+    ReadRegStringVal(pszValueName, pszBuffer, pdwSize);
+    if (!CCheckData::IsAbsolutePath(pszBuffer))
+        ThrowError(SOURCE_FILE, __LINE__, MSG_REG_VALUE_READ_FAILED, m_szRootName, m_szKeyPath,
+                   pszValueName, std::to_string(ERROR_BAD_PATHNAME).c_str());
     return 1;
 }
 

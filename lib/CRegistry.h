@@ -23,6 +23,10 @@ public:
     // Like the Check... forms, but a missing key or value is a failure too.
     int OpenRegKey();
     int ReadRegStringVal(const char* pszValueName, void* pBuffer, DWORD* pdwSize);
+    // A directory: a string that must be a full path with a drive letter or
+    // a UNC path; an empty or relative one is a failure, as a path read from
+    // there would lead anywhere.
+    int ReadRegPathVal(const char* pszValueName, char* pszBuffer, DWORD* pdwSize);
     // Exactly four bytes of any type.
     void ReadRegDwordVal(const char* pszValueName, DWORD* pdwValue);
 

@@ -77,7 +77,7 @@ void CRestoreRun::SelectFile(const CFileList& list, int nIndex, const DateSelect
             return;
         }
         m_pBatch->Add(sourcePath, targetPath);
-        m_queuedTargets.insert(targetPath);
+        m_queuedTargets.insert(FoldedName(targetPath));
     } catch (const std::exception& e) {
         m_run.AddFailure(sourcePath, targetPath, e.what());
     }
@@ -92,7 +92,7 @@ bool CRestoreRun::IsSelected(const LogFileNameFields& fields, const DateSelectio
 
 std::string CRestoreRun::TargetPath(const std::string& fileName)
 {
-    const size_t nSuffix = fileName.find(ARCHIVED_SUFFIX);
+    const size_t nSuffix = FindNameSuffix(fileName, ARCHIVED_SUFFIX);
     if (nSuffix == std::string::npos)
         m_run.ThrowError(SOURCE_FILE, 830, MSG_ERROR_DETAILS, "Not Found log extension",
                          fileName.c_str());
@@ -109,7 +109,7 @@ void CRestoreRun::CheckTargetLength(const std::string& targetPath)
 
 bool CRestoreRun::IsPresent(const std::string& targetPath)
 {
-    return m_queuedTargets.count(targetPath) != 0 ||
+    return m_queuedTargets.count(FoldedName(targetPath)) != 0 ||
            m_check.CheckFileExist(targetPath.c_str(), CHECK_MODE_FILE) == 1;
 }
 

@@ -51,6 +51,6 @@ private:
     std::unique_ptr<CCopyBatch> m_pBatch;
     LogFileNameFields m_previous;
     LogFileNameFields m_current;
-    std::unordered_set<std::string> m_queuedTargets;
+    std::unordered_set<std::wstring> m_queuedTargets;  // folded
     CCheckData m_check;
 };

@@ -6,6 +6,7 @@
 
 int main(int argc, char** argv)
 {
+    RestrictLibrarySearch();
     // Before the run, whose own construction would otherwise throw unguarded.
     CTroveRun run(argc, argv, DecideLanguage());
     CRestoreRun restore(run);

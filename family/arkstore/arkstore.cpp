@@ -64,7 +64,8 @@ bool ApplySwitch(bool bCopy, const std::string& name, const std::string& value,
     if (name == "fail") {
         static const struct { const char* pszName; Failure failure; } kinds[] = {
             {"arena", Failure::Arena}, {"error", Failure::Text},
-            {"silent", Failure::Silent}, {"crash", Failure::Crash}};
+            {"silent", Failure::Silent}, {"crash", Failure::Crash},
+            {"negative", Failure::Negative}};
         for (const auto& kind : kinds) {
             if (value == kind.pszName) {
                 faults.failure = kind.failure;
@@ -185,6 +186,7 @@ int Error(const std::string& text)
 int Fail(const Faults& faults)
 {
     if (faults.failure == Failure::Crash) ExitProcess(EXCEPTION_STATUS);
+    if (faults.failure == Failure::Negative) return -1;  // as a C program's exit(-1)
     if (faults.failure == Failure::Arena) return Error("ARK0042E device:arena not ready");
     if (faults.failure == Failure::Text) return Error(faults.message);
     return 1;  // silent

@@ -7,7 +7,7 @@
 namespace arkstore {
 
 // How a call fails when a switch says so.
-enum class Failure { None, Arena, Text, Silent, Crash };
+enum class Failure { None, Arena, Text, Silent, Crash, Negative };
 
 // The switches of the control file that apply to this call of a tool.
 struct Faults {

@@ -58,9 +58,10 @@ protected:
         calls = keystone.Path() + "\\auvex-calls.txt";
         SetEnvironmentVariableA("AUVEX_CALL_LOG", calls.c_str());
     }
+    // Beside the programs: the client never searches for its library.
     void UseLibrary(const char* pszFolder)
     {
-        ASSERT_TRUE(SetDllDirectoryA((BuildDirectory() + "\\family\\" + pszFolder).c_str()));
+        CopyInto(FamilyLibrary(pszFolder, "auvex.dll"), install.Path() + "\\bin");
     }
     std::string AuditLog() const { return ReadWholeFile(install.Path() + "\\log\\audit.log"); }
 

@@ -115,8 +115,8 @@ TEST_F(CFileOperationTest, RefusedNamesModesAndClosedFiles)
                                      .find("(CFileOperation(),*FileName is null,(NULL)"));
     const std::string path = Write("x.txt", "x");
     EXPECT_NE(std::string::npos,
-              Thrown([&] { file.FileOpen(path.c_str(), 5, 0); })
-                  .find("(CFileOperation()," + path + ",The FileMode value is outside range,5,"));
+              Thrown([&] { file.FileOpen(path.c_str(), 6, 0); })
+                  .find("(CFileOperation()," + path + ",The FileMode value is outside range,6,"));
     std::string line;
     EXPECT_NE(std::string::npos, Thrown([&] { file.FileReadLine(line); })
                                      .find("(FileReadLine()," + path + ",FileMode is null,"));
