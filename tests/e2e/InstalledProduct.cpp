@@ -3,6 +3,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <stdexcept>
 
@@ -34,19 +35,28 @@ const std::string AUDIT_LOG = std::string(INSTALL_DIR) + "\\log\\audit.log";
 const std::string CALL_RECORD = std::string(ARKSTORE_DIR) + "\\arkstore-calls.log";
 
 // Runs a command line with its standard output and error in files (stdin
-// empty) and answers its exit code.
+// empty) and
+// answers its exit code; beforeStart sees its process id before it runs.
 DWORD RunCommand(const std::string& commandLine, const std::string& outFile,
-                 const std::string& errFile, DWORD* pdwProcessId = nullptr)
+                 const std::string& errFile, DWORD* pdwProcessId = nullptr,
+                 const std::function<void(DWORD)>& beforeStart = {})
 {
-    testing_support::ChildProcess child(commandLine, outFile, errFile);
+    testing_support::ChildProcess child(commandLine, outFile, errFile,
+                                        beforeStart ? CREATE_SUSPENDED : 0);
     if (pdwProcessId) *pdwProcessId = child.Pid();
+    if (beforeStart) {
+        beforeStart(child.Pid());
+        child.Resume();
+    }
     return child.Wait(100000);
 }
 
+// Through "\\?\", so that names that Windows paths cannot spell (a device
+// name, a trailing dot) go as well.
 void EmptyDirectory(const std::string& dir)
 {
     fs::create_directories(dir);
-    for (const auto& entry : fs::directory_iterator(dir)) fs::remove_all(entry.path());
+    for (const auto& entry : fs::directory_iterator("\\\\?\\" + dir)) fs::remove_all(entry.path());
 }
 
 ULONGLONG SizeOf(const std::string& path)
@@ -172,7 +182,8 @@ void InstalledProduct::Reset()
     SetEnvironmentVariableA("QWACL_CALL_LOG", aclLog.c_str());
 }
 
-RunResult InstalledProduct::Run(const std::string& program, const std::string& args)
+RunResult InstalledProduct::Run(const std::string& program, const std::string& args,
+                                const std::function<void(DWORD)>& beforeStart)
 {
     const std::string identity = program == "trovesave" ? "trovesv" : "trovers";
     const Growth audit(AUDIT_LOG), calls(CALL_RECORD), acl(m_scratch.Path() + "\\qwacl.log"),
@@ -182,7 +193,7 @@ RunResult InstalledProduct::Run(const std::string& program, const std::string& a
 
     RunResult run;
     run.exitCode = RunCommand(std::string(INSTALL_DIR) + "\\bin\\" + program + ".exe " + args,
-                              outFile, errFile, &run.processId);
+                              outFile, errFile, &run.processId, beforeStart);
     run.out = Lines(ReadWholeFile(outFile));
     run.err = Lines(ReadWholeFile(errFile));
     run.audit = ParseAudit(audit.Text());

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -66,8 +67,9 @@ protected:
     void Reset();
 
     // Runs "<Install>\bin\<program>.exe args", waits for it and gathers what
-    // it left.
-    RunResult Run(const std::string& program, const std::string& args);
+    // it left; beforeStart sees the process id before the program runs.
+    RunResult Run(const std::string& program, const std::string& args,
+                  const std::function<void(DWORD)>& beforeStart = {});
 
     // A file of that many bytes (its name repeated), made sparse above
     // 1 MiB; returns its path.

@@ -332,6 +332,7 @@ TEST_F(FaultTest, ArchiveToolFaultsThenAHealthyRun)
         {"copy tool crashes after 3 lines", "arkcp.after=3\narkcp.fail=crash\n", false},
         {"copy tool fails after 5 lines", "arkcp.after=5\narkcp.fail=error\n", false},
         {"copy tool loses line 4 silently", "arkcp.skip=4\n", false},
+        {"copy tool copies all, then exits with -1", "arkcp.after=99\narkcp.fail=negative\n", false},
         {"copy tool loses line 1 beside a taken name", "arkcp.skip=1\n", true},
         {"listing tool fails", "arkls.fail=error\narkls.message=ARK0200E no medium\n", true},
         {"listing tool crashes", "arkls.fail=crash\n", true},

@@ -328,6 +328,9 @@ TEST_F(TroveloadTest, FaultsBeforeSelectionEndTheRun)
          "-D M:\\archive -R C:\\ZoratLogs\\Normalize",
          Text(MSG_OPTION_VALUE_INVALID, {"-D", "C:\\ZoratLogs\\Normalize"})},
         {"no restore directory", false, "-D M:\\archive", Text(MSG_OPTION_ERROR, {"-R"})},
+        {"restore directory is the save directory, spelt with a dot", false,
+         "-D M:\\archive -R C:\\ZoratLogs\\save\\.",
+         Text(MSG_OPTION_VALUE_INVALID, {"-D", "C:\\ZoratLogs\\save\\."})},
     };
     for (const FatalCase& c : cases) {
         SCOPED_TRACE(c.pszWhat);

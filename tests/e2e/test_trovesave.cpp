@@ -18,6 +18,7 @@ const char PROGRAM[] = "trovesave.exe";
 const char ARKCP[] = "\"C:\\Kelvane\\Arkstore\\cmd\\bin\\arkcp\"";
 const char ARKLS[] = "\"C:\\Kelvane\\Arkstore\\cmd\\bin\\arkls\"";
 const ULONGLONG FOUR_GIB = 0x100000000ULL;
+const char ARKSTORE_KEY[] = "SOFTWARE\\Kelvane\\Install\\Arkstore";
 
 
 class TrovesaveTest : public InstalledProduct {
@@ -589,6 +590,15 @@ TEST_F(TrovesaveTest, FaultsBeforeSelectionEndTheRun)
          "-D M:\\archive",
          Text(MSG_REG_VALUE_READ_FAILED,
               {"HKEY_LOCAL_MACHINE", testing_support::PRODUCT_KEY, "DM Language", "2"})},
+        // Never "\cmd\bin\arkcp" of the current drive, where anyone may plant one.
+        {"empty archive tool directory",
+         [] {
+             RegSetKeyValueA(HKEY_LOCAL_MACHINE, ARKSTORE_KEY, "Directory", REG_SZ, "", 1);
+             testing_support::CopyInto(std::string(ARKSTORE_DIR) + "\\cmd\\bin\\arkcp.exe",
+                                       "C:\\cmd\\bin");
+         },
+         "-D M:\\archive",
+         Text(MSG_REG_VALUE_READ_FAILED, {"HKEY_LOCAL_MACHINE", ARKSTORE_KEY, "Directory", "161"})},
     };
     for (const FatalCase& c : cases) {
         SCOPED_TRACE(c.pszWhat);

@@ -162,7 +162,7 @@ UniqueFileHandle OpenInherited(const std::string& path, DWORD dwAccess, DWORD dw
 }  // namespace
 
 ChildProcess::ChildProcess(std::string commandLine, const std::string& outFile,
-                           const std::string& errFile)
+                           const std::string& errFile, DWORD dwCreationFlags)
     : m_commandLine(commandLine)
 {
     STARTUPINFOA startup = {};
@@ -179,8 +179,8 @@ ChildProcess::ChildProcess(std::string commandLine, const std::string& outFile,
         startup.hStdError = err ? err.get() : out.get();
     }
     PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, !outFile.empty(), 0, nullptr,
-                        nullptr, &startup, &info))
+    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, !outFile.empty(),
+                        dwCreationFlags, nullptr, nullptr, &startup, &info))
         throw std::runtime_error("cannot start " + commandLine);
     m_process = UniqueProcess(info);
 }

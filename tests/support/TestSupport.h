@@ -94,7 +94,7 @@ namespace testing_support {
 class ChildProcess {
 public:
     explicit ChildProcess(std::string commandLine, const std::string& outFile = "",
-                          const std::string& errFile = "");
+                          const std::string& errFile = "", DWORD dwCreationFlags = 0);
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
@@ -109,6 +109,8 @@ public:
     // dwTimeoutMs fails the test and is ended.
     DWORD Wait(DWORD dwTimeoutMs = INFINITE);
     bool Running() const;
+    // Lets a child started with CREATE_SUSPENDED run.
+    void Resume() { ResumeThread(m_process.thread()); }
     DWORD Pid() const { return m_process.id(); }
     HANDLE Process() const { return m_process.process(); }
     // Ends the child now; what it held is left abandoned.
