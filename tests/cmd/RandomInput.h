@@ -130,14 +130,22 @@ protected:
         return text;
     }
 
-    // The text through the system's wide characters and back: the messages
-    // are formatted that way.
-    static std::string Shown(const std::string& text)
+    // The text in the system's wide characters.
+    static std::wstring Wide(const std::string& text)
     {
         const int nWide =
             MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
         std::wstring wide(static_cast<size_t>(nWide), L'\0');
         MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], nWide);
+        return wide;
+    }
+
+    // The text through the system's wide characters and back: the messages
+    // are formatted that way.
+    static std::string Shown(const std::string& text)
+    {
+        const std::wstring wide = Wide(text);
+        const int nWide = static_cast<int>(wide.size());
         const int nBack =
             WideCharToMultiByte(CP_ACP, 0, wide.data(), nWide, nullptr, 0, nullptr, nullptr);
         std::string back(static_cast<size_t>(nBack), '\0');
