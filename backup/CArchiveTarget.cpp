@@ -1,6 +1,7 @@
 #include "CArchiveTarget.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "CAuditLog.h"
 #include "trovecmd_config.h"
@@ -36,9 +37,10 @@ bool CArchiveTarget::AssignArchiveTarget(const std::string& fileName,
 
     for (int nAttempt = 1;; ++nAttempt) {
         // A name given earlier in this run is taken even before the copy.
-        const bool bAssigned = m_assigned.count(FoldedName(m_targetName)) != 0;
+        std::wstring folded = FoldedName(m_targetName);
+        const bool bAssigned = m_assigned.count(folded) != 0;
         if (!bAssigned && m_check.CheckFileExist(m_targetPath.c_str(), CHECK_MODE_ANY) != 1) {
-            m_assigned.insert(FoldedName(m_targetName));
+            m_assigned.insert(std::move(folded));
             return true;
         }
         // A directory of that name holds no archived copy, and never will.
