@@ -674,4 +674,38 @@ TEST_F(TrovesaveTest, LogsWithOneBaseNameGetTargetsOfTheirOwn)
     }
 }
 
+// Every file of the product carries the project's version, as Windows shows
+// it in the file's properties.
+TEST_F(TrovesaveTest, EveryFileCarriesTheVersion)
+{
+    for (const char* pszFile : {"trovesave.exe", "troveload.exe", "zoratmsg.dll"}) {
+        SCOPED_TRACE(pszFile);
+        const std::string path = std::string(INSTALL_DIR) + "\\bin\\" + pszFile;
+        std::vector<char> info(GetFileVersionInfoSizeA(path.c_str(), nullptr));
+        ASSERT_TRUE(!info.empty() && GetFileVersionInfoA(path.c_str(), 0,
+                                                         static_cast<DWORD>(info.size()),
+                                                         info.data()));
+        const auto value = [&](const std::string& name) {
+            void* pValue = nullptr;
+            UINT nLength = 0;
+            const std::string key = "\\StringFileInfo\\040904B0\\" + name;
+            VerQueryValueA(info.data(), key.c_str(), &pValue, &nLength);
+            return std::string(pValue && nLength ? static_cast<const char*>(pValue) : "");
+        };
+        for (const char* pszName : {"FileVersion", "ProductVersion"})
+            EXPECT_EQ(TROVE_VERSION, value(pszName)) << pszName;
+        EXPECT_EQ(pszFile, value("OriginalFilename"));
+        for (const char* pszName :
+             {"FileDescription", "ProductName", "CompanyName", "LegalCopyright"})
+            EXPECT_NE("", value(pszName)) << pszName;
+        void* pFixed = nullptr;
+        UINT nLength = 0;
+        ASSERT_TRUE(VerQueryValueA(info.data(), "\\", &pFixed, &nLength));
+        const VS_FIXEDFILEINFO& fixed = *static_cast<const VS_FIXEDFILEINFO*>(pFixed);
+        EXPECT_EQ(TROVE_VERSION, std::to_string(HIWORD(fixed.dwFileVersionMS)) + "." +
+                                     std::to_string(LOWORD(fixed.dwFileVersionMS)) + "." +
+                                     std::to_string(HIWORD(fixed.dwFileVersionLS)));
+    }
+}
+
 }  // namespace

@@ -2,11 +2,12 @@
 # no test program, no stand-in, no import library, no symbols; the programs
 # are stripped and link to their symbols, which stay in the build; the scripts
 # and README.txt keep CR LF line ends (cmd.exe can miss the labels of a script
-# with bare LF); the README names the programs' real architecture. Then cpack
-# into SCRATCH/package: the product's archive holds the same files, the
-# symbols archive beside it the symbols.
+# with bare LF); the README names the programs' real architecture and the
+# version. Then cpack into SCRATCH/package: the product's archive holds the
+# same files, the symbols archive beside it the symbols, both named with the
+# version.
 #   cmake -DBUILD_DIR=<build> -DSCRATCH=<folder> -DOBJDUMP=<objdump> -DCPACK=<cpack>
-#         -P install.cmake
+#         -DVERSION=<project version> -P install.cmake
 cmake_minimum_required(VERSION 3.25)
 set(install "${SCRATCH}/install")
 file(REMOVE_RECURSE "${SCRATCH}")
@@ -59,36 +60,36 @@ else()
   set(claim "This package holds 64-bit builds")
 endif()
 file(READ "${install}/README.txt" readme)
-if(NOT readme MATCHES "\n${claim}" OR readme MATCHES "@")
+if(NOT readme MATCHES "\n${claim}" OR NOT readme MATCHES "\nVersion ${VERSION} " OR readme MATCHES "@")
   message(FATAL_ERROR "README.txt does not say \"${claim}\":\n${readme}")
 endif()
 
 # unpacked(zip out): the files of an archive, below its one top folder.
 function(unpacked zip out)
-  get_filename_component(name "${zip}" NAME_WE)
+  get_filename_component(name "${zip}" NAME_WLE)
   set(folder "${SCRATCH}/unpacked/${name}")
   file(MAKE_DIRECTORY "${folder}")
   execute_process(COMMAND ${CMAKE_COMMAND} -E tar xf "${zip}" WORKING_DIRECTORY "${folder}"
                   COMMAND_ERROR_IS_FATAL ANY)
-  file(GLOB_RECURSE files RELATIVE "${folder}/zorat-trove-${system}"
-       "${folder}/zorat-trove-${system}/*")
+  file(GLOB_RECURSE files RELATIVE "${folder}/${package}" "${folder}/${package}/*")
   list(SORT files)
   set(${out} "${files}" PARENT_SCOPE)
 endfunction()
 execute_process(COMMAND "${CPACK}" --config "${BUILD_DIR}/CPackConfig.cmake"
                 -B "${SCRATCH}/package" OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
-unpacked("${SCRATCH}/package/zorat-trove-${system}.zip" packed)
-unpacked("${SCRATCH}/package/zorat-trove-${system}-symbols.zip" symbols)
+# Both archives are named with the version.
+set(package "zorat-trove-${VERSION}-${system}")
+unpacked("${SCRATCH}/package/${package}.zip" packed)
+unpacked("${SCRATCH}/package/${package}-symbols.zip" symbols)
 if(NOT packed STREQUAL expected OR NOT symbols STREQUAL "bin/troveload.exe.debug;bin/trovesave.exe.debug")
-  message(FATAL_ERROR "zorat-trove-${system}.zip: ${packed}\nthe symbols archive: ${symbols}")
+  message(FATAL_ERROR "${package}.zip: ${packed}\nthe symbols archive: ${symbols}")
 endif()
 # The archive's programs are the stripped ones that were installed.
 foreach(program trovesave troveload)
   file(SHA256 "${install}/bin/${program}.exe" installed)
-  file(SHA256 "${SCRATCH}/unpacked/zorat-trove-${system}/zorat-trove-${system}/bin/${program}.exe"
-       packed)
+  file(SHA256 "${SCRATCH}/unpacked/${package}/${package}/bin/${program}.exe" packed)
   if(NOT packed STREQUAL installed)
-    message(FATAL_ERROR "zorat-trove-${system}.zip: bin/${program}.exe is not the installed one")
+    message(FATAL_ERROR "${package}.zip: bin/${program}.exe is not the installed one")
   endif()
 endforeach()
 file(REMOVE_RECURSE "${SCRATCH}")
