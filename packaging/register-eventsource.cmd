@@ -6,7 +6,10 @@ rem report. Run it from the product's bin folder as an administrator; running
 rem it again sets the same values again.
 rem Exit codes: 0 registered, 1 failed (the message file is missing or the
 rem registry could not be written), 5 not run as an administrator.
-setlocal EnableExtensions
+rem Delayed expansion stays off, whatever the caller set: a "!" in a folder's
+rem name stays as it is. Every path that a message names is quoted, so that
+rem an "&" or "^" in it is printed and never run.
+setlocal EnableExtensions DisableDelayedExpansion
 rem Every check below reads the exit code of the program just run as
 rem %ERRORLEVEL%; a variable of that name from the caller would hide it.
 set "ERRORLEVEL="
@@ -26,7 +29,7 @@ exit /b 5
 :administrator
 
 if exist "%MESSAGE_FILE%" goto found
-echo register-eventsource: the message file %MESSAGE_FILE% is missing; run this script from the folder that holds zoratmsg.dll. 1>&2
+echo register-eventsource: the message file "%MESSAGE_FILE%" is missing; run this script from the folder that holds zoratmsg.dll. 1>&2
 exit /b 1
 :found
 
@@ -34,9 +37,9 @@ exit /b 1
 if not "%ERRORLEVEL%"=="0" goto failed
 "%SystemRoot%\System32\reg.exe" add "%KEY%" /v TypesSupported /t REG_DWORD /d 7 /f >nul
 if not "%ERRORLEVEL%"=="0" goto failed
-echo register-eventsource: the event source Zorat is registered with the message file %MESSAGE_FILE%.
+echo register-eventsource: the event source Zorat is registered with the message file "%MESSAGE_FILE%".
 exit /b 0
 
 :failed
-echo register-eventsource: the registry key %KEY% could not be written. 1>&2
+echo register-eventsource: the registry key "%KEY%" could not be written. 1>&2
 exit /b 1

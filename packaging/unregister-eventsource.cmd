@@ -5,7 +5,10 @@ rem the event viewer no longer finds their texts. Run it as an administrator;
 rem when the source is not registered, there is nothing to do.
 rem Exit codes: 0 removed or not registered, 1 failed (the registry could not
 rem be read or written), 5 not run as an administrator.
-setlocal EnableExtensions
+rem Delayed expansion stays off, whatever the caller set: a "!" in a folder's
+rem name stays as it is. Every path that a message names is quoted, so that
+rem an "&" or "^" in it is printed and never run.
+setlocal EnableExtensions DisableDelayedExpansion
 rem Every check below reads the exit code of the program just run as
 rem %ERRORLEVEL%; a variable of that name from the caller would hide it.
 set "ERRORLEVEL="
@@ -42,9 +45,9 @@ echo unregister-eventsource: the event source Zorat is removed.
 exit /b 0
 
 :unreadable
-echo unregister-eventsource: whether the event source Zorat is registered could not be read from the registry key %LOG_KEY%; nothing was changed. 1>&2
+echo unregister-eventsource: whether the event source Zorat is registered could not be read from the registry key "%LOG_KEY%"; nothing was changed. 1>&2
 exit /b 1
 
 :failed
-echo unregister-eventsource: the registry key %KEY% could not be removed. 1>&2
+echo unregister-eventsource: the registry key "%KEY%" could not be removed. 1>&2
 exit /b 1

@@ -10,6 +10,7 @@
 #         -DSTANDIN=<standin.exe> -P eventsource.cmake
 cmake_minimum_required(VERSION 3.25)
 set(install_dir "${PREFIX}/drive_c/Program Files (x86)/Kelvane Zorat")
+set(odd_dir "${PREFIX}/drive_c/Program Files (x86)/R&D ^ Zorat")
 set(bin "C:\\Program Files (x86)\\Kelvane Zorat\\bin")
 set(scratch "${PREFIX}/drive_c/eventsource-test")
 set(fake_probes "C:\\eventsource-test\\probes")
@@ -21,7 +22,7 @@ set(registered "\nHKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Event
 
 # cleanup(): the prefix as it was before the test; fail(): also on failure.
 function(cleanup)
-  file(REMOVE_RECURSE "${install_dir}" "${scratch}")
+  file(REMOVE_RECURSE "${install_dir}" "${odd_dir}" "${scratch}")
   execute_process(COMMAND "${WINERUN}" reg delete "${key}" /f /reg:64 INPUT_FILE /dev/null
                   OUTPUT_QUIET ERROR_QUIET)
 endfunction()
@@ -137,6 +138,32 @@ endforeach()
 # Without the message file beside it, the registration writes nothing.
 script("removal" - 0 "is removed" unregister-eventsource)
 file(REMOVE "${install_dir}/bin/zoratmsg.dll")
-script("registration without zoratmsg.dll" - 1 "zoratmsg.dll is missing" register-eventsource)
+script("registration without zoratmsg.dll" - 1 "zoratmsg.dll\" is missing" register-eventsource)
 key_is("")
+
+# "&" and "^" in the folder's name reach the registry and every message as
+# they are: an unquoted echo would run what follows the "&".
+set(bin "C:\\Program Files (x86)\\R&D ^ Zorat\\bin")
+string(REPLACE "Kelvane Zorat" "R&D ^ Zorat" registered "${registered}")
+execute_process(COMMAND ${CMAKE_COMMAND} --install "${BUILD_DIR}" --prefix "${odd_dir}"
+                OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
+foreach(row "register-eventsource|0|registered with the message file \"${bin}\\zoratmsg.dll\"."
+            "unregister-eventsource|0|is removed."
+            "register-eventsource|1|the message file \"${bin}\\zoratmsg.dll\" is missing;")
+  string(REPLACE "|" ";" fields "${row}")
+  list(GET fields 0 name)
+  list(GET fields 1 code)
+  list(GET fields 2 text)
+  script("${name} from R&D ^ Zorat" - ${code} "." ${name})
+  string(FIND "${OUT}" "${text}" at)
+  if(at LESS 0 OR OUT MATCHES "not recognized|not found")
+    fail("${name} from R&D ^ Zorat: \"${text}\" not in:\n${OUT}")
+  endif()
+  if(name STREQUAL "register-eventsource" AND code EQUAL 0)
+    key_is("${registered}")
+    continue()
+  endif()
+  key_is("")
+  file(REMOVE "${odd_dir}/bin/zoratmsg.dll")
+endforeach()
 cleanup()
