@@ -1,8 +1,9 @@
 # examples\nightly-backup.cmd under Wine's cmd.exe: first in the laid-out
 # installation with trovesave itself, then beside a stand-in trovesave for
 # every kind of exit code and for paths with characters that cmd.exe treats
-# specially. Checked: the script's exit code, the one line with the date
-# that it appends to its log, and that trovesave's output lands there too.
+# specially. Checked: the script's exit code, the two lines with the date
+# that it appends to its log (the collected logs, then the normalized ones),
+# and that trovesave's output lands there too.
 #   cmake -DSOURCE_DIR=<sources> -DBUILD_DIR=<build> -DARCH=i686|x86_64
 #         -DWINERUN=<build>/winerun -DPREFIX=<prefix> -DSTANDIN=<standin.exe>
 #         -P nightly-backup.cmake
@@ -30,17 +31,22 @@ function(nightly archive code outcome)
   execute_process(
     COMMAND "${WINERUN}" cmd /c "C:\\Kelvane\\Zorat\\examples\\nightly-backup.cmd" "${archive}"
     INPUT_FILE /dev/null RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
-  math(EXPR runs "${runs} + 1")
+  math(EXPR runs "${runs} + 2")
   set(runs ${runs} PARENT_SCOPE)
   set(text "")
   if(EXISTS "${log}")
     file(READ "${log}" text)
   endif()
-  # One line of the script's own per run, the last one this run's, after
-  # what trovesave printed.
-  string(REGEX MATCHALL " exit code -?[0-9]+[^\n]*: " lines "${text}")
+  # Two lines of the script's own per run, after what trovesave printed: the
+  # collected logs' (checked), then the normalized ones' (an empty directory).
+  string(REPLACE ";" "," plain "${text}")
+  string(REGEX MATCHALL "[^\n]* exit code -?[0-9]+[^\n]*: [^\n]*" lines "${plain}")
   list(LENGTH lines count)
-  string(REGEX MATCH "[^\n]*\n?$" last "${text}")
+  set(last "")
+  if(count GREATER 1)
+    math(EXPR at "${count} - 2")
+    list(GET lines ${at} last)
+  endif()
   if(NOT status EQUAL code OR NOT count EQUAL runs
      OR NOT last MATCHES "${year}.* exit code ${code}: ${outcome} "
      OR NOT text MATCHES "trovesave.exe started")
@@ -128,6 +134,27 @@ endforeach()
 # left out: Wine's cmd.exe drops it from every argument of a batch file.)
 scheduled(1 1 1 PARTIAL "M:\\R&D ^ !x!\\" "M:\\R&D ^ !x!"
           "${trial_win}\\log ^ !y!\\R&D.log" "${trial}/log ^ !y!/R&D.log")
+
+# The worse of the two runs decides, as collected:normalized codes:
+# FAILED over PARTIAL, PARTIAL over SUCCESS, SUCCESS over NOTHING.
+scheduled("255:-L CSV:1" 255 255 FAILED "M:\\archive" "M:\\archive")
+scheduled("1:-L CSV:0" 1 1 PARTIAL "M:\\archive" "M:\\archive")
+scheduled("0:-L CSV:2" 0 0 SUCCESS "M:\\archive" "M:\\archive")
+
+# A log in a folder that cannot be made (below a file), or one that refuses
+# writes (a folder): a line on standard error, 255, and no trovesave run.
+foreach(log_arg "${trial_win}\\bin\\trovesave.exe\\log\\nightly.log" "${trial_win}\\bin")
+  file(REMOVE "${trial}/calls.txt")
+  execute_process(
+    COMMAND ${CMAKE_COMMAND} -E env "STANDIN_RECORD=${trial_win}\\calls.txt"
+            "STANDIN_RUN=cmd.exe /c \"\"${trial_win}\\examples\\nightly-backup.cmd\" M:\\archive \"${log_arg}\"\""
+            "${WINERUN}" "${STANDIN}"
+    INPUT_FILE /dev/null RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  if(NOT status EQUAL 255 OR NOT out MATCHES "cannot be written" OR EXISTS "${trial}/calls.txt")
+    message(FATAL_ERROR "nightly-backup.cmd with the log ${log_arg}: exit code ${status}, "
+            "output:\n${out}")
+  endif()
+endforeach()
 
 # No trovesave at all: cmd.exe's own code for a program it cannot find.
 file(REMOVE "${trial}/bin/trovesave.exe")

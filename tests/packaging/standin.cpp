@@ -4,6 +4,7 @@
 // without the extension, in capitals:
 //   CODE        for every call
 //   CODE:TEXT   for a call whose command line contains TEXT, 0 for others
+//   CODE:TEXT:OTHER   the same, OTHER for the others
 // CODE is decimal, also negative (-1073741515 for 0xC0000135), or hexadecimal
 // after "0x". Without the variable it ends with 0. Before that it appends its
 // command line to the file STANDIN_RECORD names, and writes the text of
@@ -64,8 +65,15 @@ DWORD ExitCodeOfThisCall()
     char* pszText = nullptr;
     // unsigned long is 32 bits here: "-1073741515" wraps to 0xC0000135.
     const unsigned long ulCode = strtoul(rule.c_str(), &pszText, 0);
-    if (*pszText == ':' && strstr(GetCommandLineA(), pszText + 1) == nullptr) return 0;
-    return ulCode;
+    if (*pszText != ':') return ulCode;
+    std::string text = pszText + 1;
+    const size_t nOther = text.find(':');
+    unsigned long ulOther = 0;
+    if (nOther != std::string::npos) {
+        ulOther = strtoul(&text[nOther + 1], nullptr, 0);
+        text.resize(nOther);
+    }
+    return strstr(GetCommandLineA(), text.c_str()) ? ulCode : ulOther;
 }
 
 }  // namespace
