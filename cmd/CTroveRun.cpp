@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <utility>
 
 #include "CAuthority.h"
@@ -30,6 +31,22 @@ std::string CommandText(int argc, char** argv)
     return text;
 }
 
+// The usage, formatted as every report is.
+class UsageText : public virtual CBase {
+public:
+    const char* Format()
+    {
+#ifdef TROVE_RESTORE
+        const DWORD dwMessageId = MSG_USAGE_RESTORE;
+#else
+        const DWORD dwMessageId = MSG_USAGE_BACKUP;
+#endif
+        FormatErrorMessage(SOURCE_FILE, 0, dwMessageId, TROVE_PROGRAM_FILE, nullptr, nullptr,
+                           nullptr, nullptr);
+        return m_szMessage;
+    }
+};
+
 }  // namespace
 
 void RestrictLibrarySearch()
@@ -39,6 +56,22 @@ void RestrictLibrarySearch()
     const auto pfnSetDefault = GetProcAs<SetDefaultDllDirectoriesFn>(
         GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories");
     if (pfnSetDefault) pfnSetDefault(LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
+}
+
+bool IsUsageRequest(int argc, char** argv)
+{
+    return argc == 2 && (strcmp(argv[1], "/?") == 0 || strcmp(argv[1], "-?") == 0);
+}
+
+int PrintUsage()
+{
+    // An unreadable language setting leaves English; the usage still comes.
+    DecideLanguage();
+    // Its lines end in CR LF already; the console stream adds the CR itself.
+    std::string text = UsageText().Format();
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+    printf("%s\n", text.c_str());
+    return 0;
 }
 
 std::string DecideLanguage()

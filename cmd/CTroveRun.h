@@ -15,6 +15,13 @@
 // directory or a full path. Called first thing.
 void RestrictLibrarySearch();
 
+// "/?" or "-?" alone on the command line: the program's usage instead of a
+// run.
+bool IsUsageRequest(int argc, char** argv);
+// Prints the usage on standard output, from the message file in the
+// installed language, and nothing anywhere else; returns the exit code 0.
+int PrintUsage();
+
 // The first report object of a process decides the language of the messages,
 // and a language setting it cannot read makes that construction throw. Makes
 // that first object and returns the text it threw ("" when it was made); the

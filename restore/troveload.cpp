@@ -7,6 +7,7 @@
 int main(int argc, char** argv)
 {
     RestrictLibrarySearch();
+    if (IsUsageRequest(argc, argv)) return PrintUsage();
     // Before the run, whose own construction would otherwise throw unguarded.
     CTroveRun run(argc, argv, DecideLanguage());
     CRestoreRun restore(run);

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <functional>
+#include <sstream>
 
 #include "InstalledProduct.h"
 #include "zoratmsg.h"
@@ -705,6 +706,29 @@ TEST_F(TrovesaveTest, EveryFileCarriesTheVersion)
         EXPECT_EQ(TROVE_VERSION, std::to_string(HIWORD(fixed.dwFileVersionMS)) + "." +
                                      std::to_string(LOWORD(fixed.dwFileVersionMS)) + "." +
                                      std::to_string(HIWORD(fixed.dwFileVersionLS)));
+    }
+}
+
+// "/?" or "-?" alone prints the program's usage and runs nothing: no trace,
+// no audit record, no tool; with anything beside it the line is refused.
+TEST_F(TrovesaveTest, UsageOnRequestAndNothingElse)
+{
+    const std::pair<const char*, DWORD> programs[] = {{"trovesave", MSG_USAGE_BACKUP},
+                                                      {"troveload", MSG_USAGE_RESTORE}};
+    for (const auto& program : programs) {
+        std::istringstream text(Text(program.second, {program.first + std::string(".exe")}));
+        Lines usage;
+        for (std::string line; std::getline(text, line);)
+            usage.push_back(line.substr(0, line.find('\r')));
+        for (const char* pszArgs : {"/?", "-?"}) {
+            SCOPED_TRACE(std::string(program.first) + " " + pszArgs);
+            const RunResult run = Run(program.first, pszArgs);
+            EXPECT_EQ(0u, run.exitCode);
+            EXPECT_EQ(usage, run.out);
+            EXPECT_TRUE(run.err.empty() && run.audit.empty() && run.calls.empty());
+            EXPECT_EQ("", run.trace);
+        }
+        EXPECT_EQ(255u, Run(program.first, "/? -D M:\\archive").exitCode);
     }
 }
 
