@@ -2,12 +2,13 @@
 # Installs what building and testing need on Debian 12, only what is missing:
 # the MinGW-w64 cross compilers, CMake, GoogleTest's sources, Wine (64-bit,
 # and 32-bit for the deliverable's WOW64 runs) and the Japanese locale that
-# Wine's code page 932 runs need, and clang-tidy for the static checks.
+# Wine's code page 932 runs need, clang-tidy for the static checks, and
+# cmark-gfm, which renders the operations guide as HTML for the package.
 set -euo pipefail
 
 packages=(cmake make g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools
           binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 wine wine64 wine32:i386
-          googletest locales clang-tidy)
+          googletest locales clang-tidy cmark-gfm)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi

@@ -15,7 +15,8 @@ execute_process(COMMAND ${CMAKE_COMMAND} --install "${BUILD_DIR}" --prefix "${in
                 OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
 
 set(expected README.txt bin/register-eventsource.cmd bin/troveload.exe bin/trovesave.exe
-    bin/unregister-eventsource.cmd bin/zoratmsg.dll doc/operations.md examples/nightly-backup.cmd)
+    bin/unregister-eventsource.cmd bin/zoratmsg.dll doc/operations.html doc/operations.txt
+    examples/nightly-backup.cmd)
 file(GLOB_RECURSE installed RELATIVE "${install}" "${install}/*")
 list(SORT installed)
 if(NOT installed STREQUAL expected)
@@ -23,7 +24,7 @@ if(NOT installed STREQUAL expected)
 endif()
 
 foreach(file README.txt bin/register-eventsource.cmd bin/unregister-eventsource.cmd
-             examples/nightly-backup.cmd)
+             examples/nightly-backup.cmd doc/operations.txt)
   # In hexadecimal, byte by byte: file(READ) drops the CR of a text.
   file(READ "${install}/${file}" hex HEX)
   string(REGEX REPLACE "(..)" ",\\1" bytes "${hex}")
@@ -32,6 +33,29 @@ foreach(file README.txt bin/register-eventsource.cmd bin/unregister-eventsource.
     message(FATAL_ERROR "${file} does not end every line with CR LF")
   endif()
 endforeach()
+
+# The HTML guide: a page in UTF-8 with every table and code block of the
+# Markdown, and the Japanese texts as they are.
+file(READ "${install}/doc/operations.html" html)
+file(READ "${install}/doc/operations.txt" markdown)
+# same_count(markdown_regex html_regex per_element)
+function(same_count in_markdown in_html per_element)
+  string(REGEX MATCHALL "${in_markdown}" marks "${markdown}")
+  string(REGEX MATCHALL "${in_html}" elements "${html}")
+  list(LENGTH marks marks)
+  list(LENGTH elements elements)
+  math(EXPR marks "${marks} / ${per_element}")
+  if(NOT marks EQUAL elements OR marks EQUAL 0)
+    message(FATAL_ERROR "doc/operations.html: ${elements} ${in_html} for ${marks} in the Markdown")
+  endif()
+endfunction()
+same_count("\n *[|]---" "<table>" 1)
+same_count("\n *```" "<pre><code" 2)
+string(FIND "${html}" "<meta charset=\"utf-8\">" at_charset)
+string(FIND "${html}" "でエラーが発生しました" at_japanese)
+if(at_charset LESS 0 OR at_japanese LESS 0)
+  message(FATAL_ERROR "doc/operations.html does not declare UTF-8 or lost the Japanese texts")
+endif()
 
 # dump(file out): the section headers and the symbol table of a PE file.
 function(dump file out)
