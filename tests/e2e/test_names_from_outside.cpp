@@ -185,7 +185,8 @@ TEST_F(NamesFromOutsideTest, HostileNamesLeadNowhere)
                             CreateHardLinkA(link.c_str(), DEFINITION.c_str(), nullptr));
             }
         });
-        EXPECT_EQ(row.dwExitCode, run.exitCode) << testing::PrintToString(run.out);
+        EXPECT_EQ(row.dwExitCode, run.exitCode)
+            << testing::PrintToString(run.out) << testing::PrintToString(run.err);
         EXPECT_EQ(row.archive, ListOf(ARCHIVE_DIR));
         EXPECT_EQ(row.restore, ListOf(RESTORE_DIR));
         EXPECT_EQ(saved, ListOf(SAVE_DIR));
