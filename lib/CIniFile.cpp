@@ -215,22 +215,45 @@ public:
     explicit CIniFileLines(CIniFile& ini) : m_ini(ini) {}
 
     // The next line piece into pszLine (LINE_SIZE bytes); false at the end.
+    // Its length counts the bytes after a NUL as well.
     bool NextLine(char* pszLine)
     {
-        memset(pszLine, 0, LINE_SIZE);
+        // fgets gives no count. With the buffer filled with line ends first,
+        // the first one in it is either the piece's own last byte, followed
+        // by the NUL that fgets ends its text with, or one that fgets did not
+        // reach, following that NUL.
+        memset(pszLine, '\n', LINE_SIZE);
         if (!fgets(pszLine, LINE_SIZE, m_ini.GetTargetFilePointer())) return false;
-        // A NUL byte ends the piece's text before its line end.
-        m_bEndAfterNul = !strchr(pszLine, '\n') && memchr(pszLine, '\n', LINE_SIZE);
+        const char* pEnd = static_cast<const char*>(memchr(pszLine, '\n', LINE_SIZE));
+        if (!pEnd)
+            m_nLength = LINE_SIZE - 1;
+        else if (pEnd + 1 < pszLine + LINE_SIZE && pEnd[1] == '\0')
+            m_nLength = static_cast<size_t>(pEnd - pszLine) + 1;
+        else
+            m_nLength = static_cast<size_t>(pEnd - pszLine) - 1;
         return true;
     }
 
-    // Copies the piece last read as its text stands. A piece whose text a NUL
-    // byte ended keeps its line end, so that the next line is not joined to it.
+    // Copies the piece last read (in pszLine) whole, the bytes after a NUL
+    // included, so that no entry reads differently afterwards.
     void Copy(const char* pszLine, FILE* out)
     {
-        fputs(pszLine, out);
-        if (m_bEndAfterNul) fputc('\n', out);
-        if (*pszLine) m_bLineOpen = !m_bEndAfterNul && pszLine[strlen(pszLine) - 1] != '\n';
+        fwrite(pszLine, 1, m_nLength, out);
+        if (m_nLength > 0) m_bLineOpen = pszLine[m_nLength - 1] != '\n';
+    }
+
+    // Whether the piece is a section header as the readers see it.
+    static bool StartsSection(const char* pszLine)
+    {
+        return pszLine[strspn(pszLine, " \t\r\n")] == '[';
+    }
+
+    // Drops the blanks and line ends that the piece last read begins with.
+    void TrimPieceLeft(char* pszLine)
+    {
+        const size_t nSkip = strspn(pszLine, " \t\r\n");
+        memmove(pszLine, pszLine + nSkip, m_nLength - nSkip + 1);
+        m_nLength -= nSkip;
     }
 
     void Trim(char* pszLine)
@@ -248,7 +271,7 @@ public:
         snprintf(szHeader, sizeof(szHeader), "[%s]", pszSection);
         const int nLength = static_cast<int>(strlen(szHeader));
         while (NextLine(pszLine)) {
-            m_ini.TrimLeft(pszLine);
+            TrimPieceLeft(pszLine);
             if (m_ini.Strnicmp(pszLine, szHeader, nLength) == 0) return true;
             if (pCopy) Copy(pszLine, pCopy);
         }
@@ -287,18 +310,20 @@ public:
         }
         Copy(pszLine, out);
         while (NextLine(pszLine)) {
-            if (pszLine[0] == '[') {
+            // The section ends and the key is found where the readers see it.
+            if (StartsSection(pszLine)) {
                 if (pszValue) fprintf(out, "%s=%s\n", pszKey, pszValue);
                 Copy(pszLine, out);
                 return;
             }
-            // The key as it stands, blanks before its "=" included, so that
-            // its letter case survives a set.
+            // The key as found keeps its letter case through a set.
             char szKey[LINE_SIZE], szValue[LINE_SIZE];
-            if (sscanf(pszLine, LIST_PATTERN, szKey, szValue) >= 1 &&
-                m_ini.Stricmp(szKey, pszKey) == 0) {
-                if (pszValue) fprintf(out, "%s=%s\n", szKey, pszValue);
-                return;
+            if (sscanf(pszLine, LIST_PATTERN, szKey, szValue) >= 1) {
+                m_ini.TrimRight(szKey);
+                if (m_ini.Stricmp(szKey, pszKey) == 0) {
+                    if (pszValue) fprintf(out, "%s=%s\n", szKey, pszValue);
+                    return;
+                }
             }
             Copy(pszLine, out);
         }
@@ -316,7 +341,7 @@ private:
     }
 
     CIniFile& m_ini;
-    bool m_bEndAfterNul = false;
+    size_t m_nLength = 0;
     bool m_bLineOpen = false;
 };
 
@@ -556,7 +581,7 @@ int CIniFile::WriteWithoutSection(const char* pszSection, char* pszLine, FILE* o
     CIniFileLines lines(*this);
     if (!lines.SeekSection(pszSection, pszLine, out)) return 0;
     while (lines.NextLine(pszLine)) {
-        if (pszLine[0] == '[') {
+        if (CIniFileLines::StartsSection(pszLine)) {
             lines.Copy(pszLine, out);
             break;
         }

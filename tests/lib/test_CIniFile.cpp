@@ -134,12 +134,14 @@ TEST_F(CIniFileTest, WriteChangesOnlyTheFirstMatchingLineAndKeepsItsCase)
     EXPECT_EQ(0, ini.Write("S", "added", "v"));
     EXPECT_EQ(0, ini.Write("T", "t", 5));
     EXPECT_EQ(0, ini.Write("U", "u", "w"));
-    // Lines before a changed section lose their leading blanks.
-    EXPECT_EQ("[pre]\r\np=1\r\n[S]\r\nMyKey = old\r\nMYKEY=new\r\nmykey=second\r\nadded=v\r\n"
+    // Lines before a changed section lose their leading blanks; the key is
+    // found as the readers find it, blanks before its "=" and all.
+    EXPECT_EQ("[pre]\r\np=1\r\n[S]\r\nMyKey=new\r\nMYKEY=first\r\nmykey=second\r\nadded=v\r\n"
               "[T]\r\nt=5\r\n[U]\r\nu=w\r\n",
               Content());
+    EXPECT_EQ("new", Value("S", "MYKEY"));
     EXPECT_EQ(0, ini.Write("S", "MyKey", nullptr));
-    EXPECT_EQ("[pre]\r\np=1\r\n[S]\r\nMyKey = old\r\nmykey=second\r\nadded=v\r\n"
+    EXPECT_EQ("[pre]\r\np=1\r\n[S]\r\nMYKEY=first\r\nmykey=second\r\nadded=v\r\n"
               "[T]\r\nt=5\r\n[U]\r\nu=w\r\n",
               Content());
 }
@@ -155,9 +157,16 @@ TEST_F(CIniFileTest, WriteKeepsLinesApartInDamagedFiles)
         {"[S]\r\na=1", "S", "[S]\r\na=1\r\nk=v\r\n"},
         {"[S]", "S", "[S]\r\nk=v\r\n"},
         {"[S]\r\na=1", "T", "[S]\r\na=1\r\n[T]\r\nk=v\r\n"},
-        // A NUL byte ends a line's text, not the line.
-        {std::string("x=1\0junk\r\n[T]\r\n", 15), "T", "x=1\r\n[T]\r\nk=v\r\n"},
-        {std::string("[S]\r\nx=1\0junk\r\ny=2\r\n", 20), "S", "[S]\r\nx=1\r\ny=2\r\nk=v\r\n"},
+        // A NUL byte ends a line's text, not the line; the bytes after it
+        // stay, also in a line longer than the pieces it is read in.
+        {std::string("x=1\0junk\r\n[T]\r\n", 15), "T", std::string("x=1\0junk\r\n[T]\r\nk=v\r\n", 20)},
+        {std::string("[S]\r\nx=1\0junk\r\ny=2\r\n", 20), "S",
+         std::string("[S]\r\nx=1\0junk\r\ny=2\r\nk=v\r\n", 25)},
+        {std::string("[S]\r\nx=1\0", 9) + std::string(600, 'y') + "\r\n", "S",
+         std::string("[S]\r\nx=1\0", 9) + std::string(600, 'y') + "\r\nk=v\r\n"},
+        // The key and the section's end as the readers see them.
+        {"[S]\r\nK \t= old\r\n", "S", "[S]\r\nK=v\r\n"},
+        {"[S]\r\n [T]\r\nk=1\r\n", "S", "[S]\r\nk=v\r\n [T]\r\nk=1\r\n"},
     };
     for (const Case& c : cases) {
         Given(c.given);
