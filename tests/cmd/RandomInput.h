@@ -6,6 +6,8 @@
 // and where there is a cheap reference the same result as the reference.
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <random>
@@ -83,18 +85,42 @@ protected:
     };
 
     // Runs the cases of one input, case i from seed nBase + i, and stops at
-    // the first that fails, naming its seed.
+    // the first that fails, naming its seed and how to run it again. A soak
+    // moves every base by TROVE_SEED_SHIFT and multiplies every count by
+    // TROVE_CASES_TIMES; without them these are the fixed cases.
     void Cases(const char* pszInput, unsigned nBase, int nCases,
                const std::function<void(Random&)>& oneCase)
     {
+        const unsigned nFixedBase = nBase;
+        nBase += EnvNumber("TROVE_SEED_SHIFT", 0);
+        nCases *= static_cast<int>(EnvNumber("TROVE_CASES_TIMES", 1));
         printf("[ RANDOM   ] %s: %d cases, seeds %u to %u\n", pszInput, nCases, nBase,
                nBase + static_cast<unsigned>(nCases) - 1);
-        for (int i = 0; i < nCases && !HasFailure(); ++i) {
+        for (int i = 0; i < nCases; ++i) {
             const unsigned nSeed = nBase + static_cast<unsigned>(i);
-            SCOPED_TRACE(std::string(pszInput) + ", seed " + std::to_string(nSeed));
-            Random random(nSeed);
-            oneCase(random);
+            {
+                SCOPED_TRACE(std::string(pszInput) + ", seed " + std::to_string(nSeed));
+                Random random(nSeed);
+                oneCase(random);
+            }
+            if (HasFailure()) {
+                const auto* pTest = testing::UnitTest::GetInstance()->current_test_info();
+                char szProgram[MAX_PATH] = {};
+                GetModuleFileNameA(nullptr, szProgram, MAX_PATH);
+                printf("[ REPLAY   ] %s, seed %u: TROVE_SEED_SHIFT=%u TROVE_CASES_TIMES=1 %s "
+                       "--gtest_filter=%s.%s\n",
+                       pszInput, nSeed, nSeed - nFixedBase, strrchr(szProgram, '\\') + 1,
+                       pTest->test_suite_name(), pTest->name());
+                return;
+            }
         }
+    }
+
+    static unsigned EnvNumber(const char* pszName, unsigned nDefault)
+    {
+        const char* pszValue = getenv(pszName);
+        return pszValue && *pszValue ? static_cast<unsigned>(strtoul(pszValue, nullptr, 10))
+                                     : nDefault;
     }
 
     std::string WriteScratch(const std::string& name, const std::string& bytes) const
