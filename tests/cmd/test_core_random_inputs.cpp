@@ -106,6 +106,23 @@ TEST_F(RandomInputTest, DeviceListingAgainstStrtok)
     });
 }
 
+// Whether a line (as text mode reads it) longer than the 512-byte pieces the
+// INI file is read in begins one of its pieces with a blank, a tab or a CR.
+bool SplitsLaterWhenTrimmed(std::string content)
+{
+    for (size_t nPos; (nPos = content.find("\r\n")) != std::string::npos;) content.erase(nPos, 1);
+    size_t nStart = 0;
+    while (nStart < content.size()) {
+        const size_t nEnd = std::min(content.find('\n', nStart), content.size());
+        for (size_t nPiece = nStart; nEnd - nStart > 512 && nPiece < nEnd; nPiece += 512) {
+            const char c = content[nPiece];
+            if (c == ' ' || c == '\t' || c == '\r') return true;
+        }
+        nStart = nEnd + 1;
+    }
+    return false;
+}
+
 TEST_F(RandomInputTest, IniFilesReadAndRewritten)
 {
     const std::vector<std::string> words = {"S", "s", "Sec", "K", "k", "Key", "", " S "};
@@ -143,9 +160,12 @@ TEST_F(RandomInputTest, IniFilesReadAndRewritten)
         ASSERT_EQ(0, ini.Write(section.c_str(), key.c_str(), value.c_str())) << content;
         EXPECT_EQ(value, read(section, key)) << content;
         // Another entry reads as before; in the written section a missing
-        // section has become a missing key.
+        // section has become a missing key. Not where a line longer than a
+        // piece loses its leading blanks, as the lines before the written
+        // section do: it then splits later, and its first piece's value grows.
         const bool bSameSection = _stricmp(section.c_str(), otherSection.c_str()) == 0;
-        if (!bSameSection || _stricmp(key.c_str(), otherKey.c_str()) != 0) {
+        if ((!bSameSection || _stricmp(key.c_str(), otherKey.c_str()) != 0) &&
+            !SplitsLaterWhenTrimmed(content)) {
             EXPECT_EQ(bSameSection && before == "<2>" ? "<3>" : before,
                       read(otherSection, otherKey))
                 << content;
@@ -156,7 +176,9 @@ TEST_F(RandomInputTest, IniFilesReadAndRewritten)
 TEST_F(RandomInputTest, FailingToolOutput)
 {
     const std::string child = testing_support::BuildDirectory() + "\\bin\\cmdchild.exe";
+    int nCases = 0, nRefusedStarts = 0;
     Cases("failing tool output", 3000, 150, [&](Random& random) {
+        ++nCases;
         const std::vector<std::string> endings = {"\r\n", "\n", "", "\r", "\r\r\n"};
         std::string output;
         const int nKind = random.Int(0, 4);
@@ -177,6 +199,15 @@ TEST_F(RandomInputTest, FailingToolOutput)
             Thrown([&] { RunArchiveCommand(command.c_str(), record, capture.c_str()); });
 
         EXPECT_FALSE(thrown.empty());
+        // Wine now and then refuses to start a 64-bit child under heavy load
+        // ("Internal error"): then there is no output to judge, and the start
+        // is reported as it must be.
+        ReportParts report;
+        if (ParseReport(thrown, report) && report.dwId == MSG_COMMAND_FAILED &&
+            thrown.find("Source file name=CCmdExecEx ") != std::string::npos) {
+            ++nRefusedStarts;
+            return;
+        }
         if (nKind == 1) {  // binary: only the shape can be told
             EXPECT_LE(thrown.size(), 4096u);
             EXPECT_EQ(std::string::npos, thrown.find('\n'));
@@ -188,6 +219,7 @@ TEST_F(RandomInputTest, FailingToolOutput)
         EXPECT_FALSE(EndsInHalfCharacter(line));
         EXPECT_EQ(line.empty() ? Expected(MSG_COMMAND_FAILED, 2454, {command, "1"}) : line, thrown);
     });
+    EXPECT_LE(nRefusedStarts * 100, nCases) << "starts refused: " << nRefusedStarts;
 }
 
 TEST_F(RandomInputTest, ProductDirectoryAtTheBufferLimit)
