@@ -18,7 +18,6 @@ archs=(x86_64)
 if bash scripts/runs32bit.sh; then archs=(i686 x86_64); fi
 deadline=$(($(date +%s) + minutes * 60))
 log_dir=$(mktemp -d)
-trap 'rm -rf "$log_dir"' EXIT
 
 # One architecture's batches; each generator's output goes to its own log.
 soak_arch() {
@@ -55,15 +54,23 @@ failed=0
 for log in "$log_dir"/*; do
     read -r arch program test <<<"$(basename "$log")"
     summary=$(awk -v arch="$arch" '
-        /^\[ RANDOM   \]/ { n = split($0, w, " "); cases = w[n - 5]; from = w[n - 2]; to = w[n]; open = 1 }
+        /^\[ RANDOM   \]/ { n = split($0, w, " "); cases = w[n - 5]; from = w[n - 2]; to = w[n]; open = 1; said = "" }
+        # What the first failed check of a run says: the check and its values.
+        said_lines > 0 { said = said " | " substr($0, 1, 160); said_lines-- }
+        / Failure$/ && said == "" { said_lines = 3 }
         /^\[ REPLAY   \]/ { split($0, w, "seed "); seed = w[2] + 0; total += seed - from + 1; failures++
                             line = $0; sub(/^.*: /, "", line); sub(/ cmd_tests_/, " ./winerun bin/cmd_tests_", line)
-                            replays = replays "\n    cd build/" arch " && LC_ALL=ja_JP.UTF-8 " line; open = 0 }
+                            replays = replays "\n    cd build/" arch " && LC_ALL=ja_JP.UTF-8 " line "\n     " said; open = 0 }
         /^\[  PASSED  \]/ && open { total += cases; open = 0 }
-        /^\[  FAILED  \]/ && open { failures++; replays = replays "\n    failed outside its cases in seeds " from " to " to; open = 0 }
+        /^\[  FAILED  \]/ && open { failures++; replays = replays "\n    failed outside its cases in seeds " from " to " to "\n     " said; open = 0 }
         /^\[ ENDED    \]/ && open { failures++; replays = replays "\n    ended without a verdict in seeds " from " to " to; open = 0 }
         END { printf "%d cases, %d failures%s", total, failures, replays }' "$log")
     echo "soak: $arch $program $test: $summary"
     case "$summary" in *" 0 failures"*) ;; *) failed=1 ;; esac
 done
+if [ $failed -eq 0 ]; then
+    rm -rf "$log_dir"
+else
+    echo "soak: each generator's whole output in $log_dir"
+fi
 exit $failed
