@@ -53,14 +53,16 @@ wait
 failed=0
 for log in "$log_dir"/*; do
     read -r arch program test <<<"$(basename "$log")"
-    summary=$(awk -v arch="$arch" '
+    summary=$(awk -v arch="$arch" -v program="$program" -v test="$test" '
         /^\[ RANDOM   \]/ { n = split($0, w, " "); cases = w[n - 5]; from = w[n - 2]; to = w[n]; open = 1; said = "" }
         # What the first failed check of a run says: the check and its values.
         said_lines > 0 { said = said " | " substr($0, 1, 160); said_lines-- }
         / Failure$/ && said == "" { said_lines = 3 }
-        /^\[ REPLAY   \]/ { split($0, w, "seed "); seed = w[2] + 0; total += seed - from + 1; failures++
-                            line = $0; sub(/^.*: /, "", line); sub(/ cmd_tests_/, " ./winerun bin/cmd_tests_", line)
-                            replays = replays "\n    cd build/" arch " && LC_ALL=ja_JP.UTF-8 " line "\n     " said; open = 0 }
+        /, replay: TROVE_SEED_SHIFT=/ && open {
+            split($0, w, "seed "); seed = w[2] + 0; total += seed - from + 1; failures++
+            line = $0; sub(/^.*replay: /, "", line)
+            replays = replays "\n    cd build/" arch " && LC_ALL=ja_JP.UTF-8 " line " ./winerun bin/" \
+                      program ".exe --gtest_filter=RandomInputTest." test "\n     " said; open = 0 }
         /^\[  PASSED  \]/ && open { total += cases; open = 0 }
         /^\[  FAILED  \]/ && open { failures++; replays = replays "\n    failed outside its cases in seeds " from " to " to "\n     " said; open = 0 }
         /^\[ ENDED    \]/ && open { failures++; replays = replays "\n    ended without a verdict in seeds " from " to " to; open = 0 }

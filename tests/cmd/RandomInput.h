@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <functional>
 #include <random>
@@ -85,42 +84,30 @@ protected:
     };
 
     // Runs the cases of one input, case i from seed nBase + i, and stops at
-    // the first that fails, naming its seed and how to run it again. A soak
-    // moves every base by TROVE_SEED_SHIFT and multiplies every count by
-    // TROVE_CASES_TIMES; without them these are the fixed cases.
+    // the first that fails, naming its seed and the soak settings that run
+    // from it. A soak moves every base by TROVE_SEED_SHIFT and multiplies
+    // every count by TROVE_CASES_TIMES; without them these are the fixed cases.
     void Cases(const char* pszInput, unsigned nBase, int nCases,
                const std::function<void(Random&)>& oneCase)
     {
-        const unsigned nFixedBase = nBase;
-        nBase += EnvNumber("TROVE_SEED_SHIFT", 0);
-        nCases *= static_cast<int>(EnvNumber("TROVE_CASES_TIMES", 1));
-        printf("[ RANDOM   ] %s: %d cases, seeds %u to %u\n", pszInput, nCases, nBase,
-               nBase + static_cast<unsigned>(nCases) - 1);
-        for (int i = 0; i < nCases; ++i) {
-            const unsigned nSeed = nBase + static_cast<unsigned>(i);
-            {
-                SCOPED_TRACE(std::string(pszInput) + ", seed " + std::to_string(nSeed));
-                Random random(nSeed);
-                oneCase(random);
-            }
-            if (HasFailure()) {
-                const auto* pTest = testing::UnitTest::GetInstance()->current_test_info();
-                char szProgram[MAX_PATH] = {};
-                GetModuleFileNameA(nullptr, szProgram, MAX_PATH);
-                printf("[ REPLAY   ] %s, seed %u: TROVE_SEED_SHIFT=%u TROVE_CASES_TIMES=1 %s "
-                       "--gtest_filter=%s.%s\n",
-                       pszInput, nSeed, nSeed - nFixedBase, strrchr(szProgram, '\\') + 1,
-                       pTest->test_suite_name(), pTest->name());
-                return;
-            }
+        const unsigned nShift = static_cast<unsigned>(atoll(Env("TROVE_SEED_SHIFT", "0")));
+        nCases *= atoi(Env("TROVE_CASES_TIMES", "1"));
+        printf("[ RANDOM   ] %s: %d cases, seeds %u to %u\n", pszInput, nCases, nBase + nShift,
+               nBase + nShift + static_cast<unsigned>(nCases) - 1);
+        for (int i = 0; i < nCases && !HasFailure(); ++i) {
+            const unsigned nSeed = nBase + nShift + static_cast<unsigned>(i);
+            SCOPED_TRACE(std::string(pszInput) + ", seed " + std::to_string(nSeed) +
+                         ", replay: TROVE_SEED_SHIFT=" + std::to_string(nSeed - nBase) +
+                         " TROVE_CASES_TIMES=1");
+            Random random(nSeed);
+            oneCase(random);
         }
     }
 
-    static unsigned EnvNumber(const char* pszName, unsigned nDefault)
+    static const char* Env(const char* pszName, const char* pszDefault)
     {
         const char* pszValue = getenv(pszName);
-        return pszValue && *pszValue ? static_cast<unsigned>(strtoul(pszValue, nullptr, 10))
-                                     : nDefault;
+        return pszValue && *pszValue ? pszValue : pszDefault;
     }
 
     std::string WriteScratch(const std::string& name, const std::string& bytes) const

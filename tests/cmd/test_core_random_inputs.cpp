@@ -111,15 +111,10 @@ TEST_F(RandomInputTest, DeviceListingAgainstStrtok)
 bool SplitsLaterWhenTrimmed(std::string content)
 {
     for (size_t nPos; (nPos = content.find("\r\n")) != std::string::npos;) content.erase(nPos, 1);
-    size_t nStart = 0;
-    while (nStart < content.size()) {
-        const size_t nEnd = std::min(content.find('\n', nStart), content.size());
-        for (size_t nPiece = nStart; nEnd - nStart > 512 && nPiece < nEnd; nPiece += 512) {
-            const char c = content[nPiece];
-            if (c == ' ' || c == '\t' || c == '\r') return true;
-        }
-        nStart = nEnd + 1;
-    }
+    std::istringstream lines(content);
+    for (std::string line; std::getline(lines, line);)
+        for (size_t nPiece = 0; line.size() > 512 && nPiece < line.size(); nPiece += 512)
+            if (line[nPiece] == ' ' || line[nPiece] == '\t' || line[nPiece] == '\r') return true;
     return false;
 }
 
