@@ -1,16 +1,18 @@
 #!/usr/bin/env bash
-# The main job in a demo installation: installs what is missing, builds both
-# architectures, lays out the product in the build's Wine prefix, puts sample
+# The main job in a demo installation: installs what is missing, builds the
+# programs, the message file and the stand-ins of the one architecture it
+# runs (no tests: the test command builds those), lays out the product in the
+# build's Wine prefix, puts sample
 # logs into its save and normalized-log directories, backs them up to the
 # archive directory M:\archive and restores what was archived into a fresh
 # restore directory, showing for each run the console, the exit code, the
 # directory written, the common trace and the audit log. The third backup
-# finds everything archived already.
+# finds everything archived already. It ends with a table of the runs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/setup.sh
-bash scripts/build.sh
+started=$(date +%s)
+bash scripts/setup.sh --demo
 
 # The deliverable is the 32-bit build; where this machine cannot run 32-bit
 # programs, the 64-bit twin stands in.
@@ -20,6 +22,7 @@ else
     arch=x86_64
     echo "demo: this machine does not run 32-bit programs under Wine; the x86_64 build stands in"
 fi
+bash scripts/build.sh "$arch" installation
 echo "demo: running the $arch build"
 build=$PWD/build/$arch
 winerun=$build/winerun
@@ -60,19 +63,23 @@ files "$drive_c/ZoratLogs/normalize"
 show() { iconv -f CP932 -t UTF-8 "$@"; }
 size_of() { if [ -f "$1" ]; then stat -c %s "$1"; else echo 0; fi; }
 run=0
+summary=()
 program() {  # program, trace identity, the directory it writes into, options...
     local exe=$1 identity=$2 into=$3
     shift 3
     run=$((run + 1))
     local out=$build/demo-out.txt err=$build/demo-err.txt status=0
     local trace=$install/trace/$identity.trc audit=$install/log/audit.log
-    local trace_from audit_from
+    local trace_from audit_from run_from
     trace_from=$(size_of "$trace")
     audit_from=$(size_of "$audit")
     echo
     echo "demo: run $run: $exe $*"
+    run_from=$(date +%s.%N)
     LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 "$winerun" "C:\\Kelvane\\Zorat\\bin\\$exe" "$@" \
         </dev/null >"$out" 2>"$err" || status=$?
+    local seconds
+    seconds=$(awk -v a="$run_from" -v b="$(date +%s.%N)" 'BEGIN { printf "%.1f", b - a }')
     echo "--- standard output"
     show "$out"
     echo "--- standard error"
@@ -84,6 +91,15 @@ program() {  # program, trace identity, the directory it writes into, options...
     tail -c +$((trace_from + 1)) "$trace" | show
     echo "--- audit log (C:\\Kelvane\\Zorat\\log\\audit.log), this run: result, message"
     tail -c +$((audit_from + 1)) "$audit" | show | awk -F'\t' '{ print $5 "  " $9 }'
+    # The files' records of the run (in the installed English): copied,
+    # present, failed; the run's own records (its start, nothing matched, an
+    # error that ended it) count for none.
+    summary+=("$(tail -c +$((audit_from + 1)) "$audit" | show | command="$exe $*" awk -F'\t' \
+        -v status="$status" -v seconds="$seconds" '
+        $5 == "S" && $9 ~ / was copied to / { copied++ }
+        $5 == "C" { present++ }
+        $5 == "F" && $9 ~ /^Copying .* failed: / { failed++ }
+        END { printf "| %s | %d | %d | %d | %d | %s |", ENVIRON["command"], status, copied, present, failed, seconds }')")
 }
 
 backup() { program trovesave.exe trovesv "$archive" "$@"; }
@@ -97,3 +113,10 @@ backup -D 'M:\archive'
 rm -rf "$drive_c/ZoratLogs/restore" && mkdir -p "$drive_c/ZoratLogs/restore"
 restore -D 'M:\archive' -R 'C:\ZoratLogs\restore'
 restore -D 'M:\archive' -R 'C:\ZoratLogs\restore' -L CSV
+
+echo
+echo "demo: the runs"
+echo "| command | exit code | copied | present | failed | seconds |"
+echo "|---|---:|---:|---:|---:|---:|"
+printf '%s\n' "${summary[@]}"
+echo "demo: done in $(($(date +%s) - started)) s, installs and build included"

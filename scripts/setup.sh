@@ -4,11 +4,15 @@
 # and 32-bit for the deliverable's WOW64 runs) and the Japanese locale that
 # Wine's code page 932 runs need, clang-tidy for the static checks, and
 # cmark-gfm, which renders the operations guide as HTML for the package.
+# With --demo, only what the demo needs: no clang-tidy, no cmark-gfm, and the
+# cross compiler of the one architecture it runs.
 set -euo pipefail
+cd "$(dirname "$0")/.."
 
-packages=(cmake make g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools
-          binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 wine wine64 wine32:i386
-          googletest locales clang-tidy cmark-gfm)
+common=(cmake make mingw-w64-tools wine wine64 wine32:i386 googletest locales)
+cross() {  # the cross compiler of one architecture
+    echo "g++-mingw-w64-${1/_/-} binutils-mingw-w64-${1/_/-}"
+}
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
@@ -20,21 +24,32 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
     as_root dpkg --add-architecture i386
 fi
 
-missing=()
-for package in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
-        missing+=("$package")
-    fi
-done
-
-if [ ${#missing[@]} -gt 0 ]; then
+updated=no
+install() {  # the packages of which the missing ones are installed
+    local missing=() package
+    for package in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+            missing+=("$package")
+        fi
+    done
+    [ ${#missing[@]} -gt 0 ] || return 0
     echo "setup: installing ${missing[*]}"
-    as_root apt-get update
+    if [ "$updated" = no ]; then as_root apt-get update; updated=yes; fi
     as_root env DEBIAN_FRONTEND=noninteractive \
         apt-get install -y --no-install-recommends "${missing[@]}"
+}
+
+if [ "${1:-}" = --demo ]; then
+    install "${common[@]}"
+    # The 32-bit build where Wine's 32-bit loader runs here, else the 64-bit one.
+    if bash scripts/runs32bit.sh; then arch=i686; else arch=x86_64; fi
+    # shellcheck disable=SC2046
+    install $(cross "$arch")
 else
-    echo "setup: all packages present"
+    # shellcheck disable=SC2046
+    install "${common[@]}" $(cross i686) $(cross x86_64) clang-tidy cmark-gfm
 fi
+[ "$updated" = yes ] || echo "setup: all packages present"
 
 # Listed in /etc/locale.gen, so that the locales package keeps it when it
 # regenerates the locales (as it does on its upgrades).
