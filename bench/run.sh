@@ -106,12 +106,18 @@ taken_copies() {
     empty_copies
     for file in "$save"/*.log; do printf 'x' >"$work/copy/${file##*/}"; done
 }
-# Each log's numbered copy, which a naming floor must have made.
+# Each log's numbered copy, which a naming floor must have made in the folder.
 numbered_copies_made() {
     for file in "$save"/*.log; do
         name=${file##*/}
-        [ -f "$work/copy/${name%.log}_001.log" ] || { echo "bench: a naming floor left out $name" >&2; exit 1; }
+        [ -f "$1/${name%.log}_001.log" ] || { echo "bench: a naming floor left out $name" >&2; exit 1; }
     done
+}
+# The archive holding every plain name of the logs already, for the naming
+# run floor.
+taken_archive_plain() {
+    empty_archive
+    for file in "$save"/*.log; do printf 'x' >"$archive/${file##*/}"; done
 }
 empty_restore() { rm -rf "$work/restore" && mkdir -p "$work/restore"; }
 # Every plain target archived already with another size.
@@ -133,6 +139,8 @@ range=(-F 10 -T 1)
 save_cmd=('C:\Kelvane\Zorat\bin\trovesave.exe' -D 'M:\archive' "${range[@]}")
 load_cmd=('C:\Kelvane\Zorat\bin\troveload.exe' -D 'M:\archive' -R 'C:\bench\restore' "${range[@]}")
 floor_cmd=("$build/bin/floorcopy.exe" 'C:\ZoratLogs\save\*.log' 'C:\bench\copy')
+# The run floors write where the backup writes: M:\archive, a drive of its own.
+runfloor_cmd=("$build/bin/floorcopy.exe" -r 'C:\ZoratLogs\save\*.log' 'M:\archive')
 for n in "${counts[@]}"; do
     rows=" $(setting BENCH_ROWS "$n" "$all_rows") "
     repeat=$(setting BENCH_REPEAT "$n" 3)
@@ -145,12 +153,12 @@ for n in "${counts[@]}"; do
     wanted fuller && result[fuller,$n]=$(median full_copies "${floor_cmd[@]}")
     if wanted namingfloor; then
         result[namingfloor,$n]=$(median taken_copies "${floor_cmd[0]}" -n "${floor_cmd[@]:1}")
-        numbered_copies_made
+        numbered_copies_made "$work/copy"
     fi
-    wanted runfloor && result[runfloor,$n]=$(median empty_copies "${floor_cmd[0]}" -r "${floor_cmd[@]:1}")
+    wanted runfloor && result[runfloor,$n]=$(median empty_archive "${runfloor_cmd[@]}")
     if wanted namingrunfloor; then
-        result[namingrunfloor,$n]=$(median taken_copies "${floor_cmd[0]}" -r -n "${floor_cmd[@]:1}")
-        numbered_copies_made
+        result[namingrunfloor,$n]=$(median taken_archive_plain "${runfloor_cmd[0]}" -n "${runfloor_cmd[@]:1}")
+        numbered_copies_made "$archive"
     fi
     wanted naming && result[naming,$n]=$(median taken_archive "${save_cmd[@]}")
     if wanted load; then
@@ -278,12 +286,13 @@ trap 'rm -f "$measured"; "$winerun" --stop' EXIT
     echo "for each file CopyFileA to DST\\base_001.log, failing if it exists; load: troveload restoring"
     echo "N files; last: troveload -G LAST over N names in runs of three generations (N / 3 restored);"
     echo "xcopy: Wine's xcopy.exe; floor: bench/floorcopy.exe; fuller: the floor copying into a folder"
-    echo "that holds N files of other names already; runfloor: the run floor, bench/floorcopy.exe -r,"
-    echo "which besides the copy does for each file what a backup run must do, through the same"
-    echo "stand-ins: the lock probe (a named mutex created and closed), the target's existence check, a"
-    echo "list-file line, the copy by the arkcp stand-in (once per 2,048 files), the sizes compared"
-    echo "afterwards, one trace record (QWTRCAPI.dll) and one audit record (auvex.dll);"
-    echo "namingrunfloor: the same with the naming floor's checks and arkls's one listing."
+    echo "that holds N files of other names already; runfloor: the run floor, bench/floorcopy.exe -r"
+    echo "into M:\\archive, where the backup writes, which besides the copy does for each file what a"
+    echo "backup run must do, through the same stand-ins: the lock probe (a named mutex created and"
+    echo "closed), the target's existence check, a list-file line, the copy by the arkcp stand-in (once"
+    echo "per 2,048 files), the sizes compared afterwards, one trace record (QWTRCAPI.dll) and one audit"
+    echo "record (auvex.dll); namingrunfloor: the same with the naming floor's checks and arkls's one"
+    echo "listing."
     echo
     echo "Own floor: the floor of the same work: the run floor for save and load, the naming run floor"
     echo "for naming, the naming floor for the naming floors, the plain floor for every other row."
