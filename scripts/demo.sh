@@ -79,7 +79,7 @@ program() {  # program, trace identity, the directory it writes into, options...
     LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 "$winerun" "C:\\Kelvane\\Zorat\\bin\\$exe" "$@" \
         </dev/null >"$out" 2>"$err" || status=$?
     local seconds
-    seconds=$(awk -v a="$run_from" -v b="$(date +%s.%N)" 'BEGIN { printf "%.1f", b - a }')
+    seconds=$(awk -v a="$run_from" -v b="$(date +%s.%N)" 'BEGIN { printf "%.2f", b - a }')
     echo "--- standard output"
     show "$out"
     echo "--- standard error"
