@@ -67,15 +67,15 @@ int main(int argc, char** argv)
         run = std::make_unique<CRunFloor>();
         if (!run->IsOpen()) return 1;
     }
-    bool bListed = false;
+    // The naming run lists the archive once, before it judges the first taken name.
+    const bool bListed = !run || !bNumbered || run->ListDirectory(argv[nArg + 1]);
     int nFailed = 0;
     std::vector<std::pair<std::string, std::string>> copies;
     for (const std::string& name : names) {
         std::string target = targetDir + name;
         if (bNumbered) {
             const std::string numbered = targetDir + Numbered(name);
-            if (run && !bListed) bListed = run->ListDirectory(argv[nArg + 1]);
-            if (!Exists(target) || Exists(numbered) || (run && !bListed)) {
+            if (!Exists(target) || Exists(numbered) || !bListed) {
                 ++nFailed;
                 continue;
             }

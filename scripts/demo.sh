@@ -2,8 +2,8 @@
 # The main job in a demo installation: installs what is missing, builds the
 # programs, the message file and the stand-ins of the one architecture it
 # runs (no tests: the test command builds those), lays out the product in the
-# build's Wine prefix, puts sample
-# logs into its save and normalized-log directories, backs them up to the
+# build's Wine prefix, puts sample logs into its save and normalized-log
+# directories, backs them up to the
 # archive directory M:\archive and restores what was archived into a fresh
 # restore directory, showing for each run the console, the exit code, the
 # directory written, the common trace and the audit log. The third backup
@@ -89,17 +89,19 @@ program() {  # program, trace identity, the directory it writes into, options...
     files "$into"
     echo "--- common trace (C:\\Kelvane\\Zorat\\trace\\$identity.trc), this run"
     tail -c +$((trace_from + 1)) "$trace" | show
+    local records
+    records=$(tail -c +$((audit_from + 1)) "$audit" | show)
     echo "--- audit log (C:\\Kelvane\\Zorat\\log\\audit.log), this run: result, message"
-    tail -c +$((audit_from + 1)) "$audit" | show | awk -F'\t' '{ print $5 "  " $9 }'
+    awk -F'\t' '{ print $5 "  " $9 }' <<<"$records"
     # The files' records of the run (in the installed English): copied,
     # present, failed; the run's own records (its start, nothing matched, an
     # error that ended it) count for none.
-    summary+=("$(tail -c +$((audit_from + 1)) "$audit" | show | command="$exe $*" awk -F'\t' \
+    summary+=("$(command="$exe $*" awk -F'\t' \
         -v status="$status" -v seconds="$seconds" '
         $5 == "S" && $9 ~ / was copied to / { copied++ }
         $5 == "C" { present++ }
         $5 == "F" && $9 ~ /^Copying .* failed: / { failed++ }
-        END { printf "| %s | %d | %d | %d | %d | %s |", ENVIRON["command"], status, copied, present, failed, seconds }')")
+        END { printf "| %s | %d | %d | %d | %d | %s |", ENVIRON["command"], status, copied, present, failed, seconds }' <<<"$records")")
 }
 
 backup() { program trovesave.exe trovesv "$archive" "$@"; }
